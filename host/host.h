@@ -1,0 +1,121 @@
+// The simulated host: loads the effect module, registers it, and sends it commands through
+// EffectMain exactly as an After Effects-compatible host does, with every host operation behind
+// the fault gate and every command checked by the ledger.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "AE_Effect.h"
+#include "AE_PluginData.h"
+#include "host/command_context.h"
+#include "host/fault_gate.h"
+#include "host/handles.h"
+#include "host/module.h"
+#include "host/suite_registry.h"
+
+namespace huewarp::host {
+
+/// Application identifiers a host reports in `appl_id`.
+inline constexpr int32_t kAfterEffects = 'FXTC';
+inline constexpr int32_t kPremierePro = 'PrMr';
+
+struct HostOptions {
+  int32_t appl_id = kAfterEffects;
+  /// Threads the iterate suites split a frame over (1 runs inline, in order).
+  int iterate_threads = 1;
+};
+
+/// What the effect passed to the registration callback.
+struct Registration {
+  int calls = 0;
+  PF_PluginDataPtr data = nullptr;
+  std::string name, match_name, category, entry_point;
+  int32_t kind = 0, api_major = 0, api_minor = 0, reserved = 0;
+  A_Err result = 0;
+};
+
+/// Everything a command needs besides the records the host builds itself.
+struct CommandArgs {
+  Instance *instance = nullptr;
+  PF_ParamDef **params = nullptr;
+  PF_LayerDef *output = nullptr;
+  void *extra = nullptr;
+  A_long current_time = 0;
+  A_long time_step = 1;
+  A_u_long time_scale = 30;
+  A_long num_params = 0;
+};
+
+/// What a command left behind.
+struct CommandResult {
+  PF_Err err = 0;
+  PF_OutData out{};
+  std::vector<std::string> debug_output;
+  std::vector<std::string> calls;
+  std::vector<std::string> violations;
+};
+
+class Host {
+ public:
+  explicit Host(const std::string &module_path, HostOptions options = {});
+  ~Host();
+  Host(const Host &) = delete;
+  Host &operator=(const Host &) = delete;
+
+  /// Calls PluginDataEntryFunction with a callback that records its nine arguments.
+  A_Err Register(const char *host_name = "Huewarp Host", const char *host_version = "1.0");
+  const Registration &registration() const { return registration_; }
+
+  /// Sends one command through EffectMain and checks the ledger afterwards.
+  CommandResult Send(PF_Cmd cmd, const CommandArgs &args = {});
+  CommandResult About() { return Send(PF_Cmd_ABOUT); }
+  /// Global setup; a successful one installs the effect's global data for later commands.
+  CommandResult GlobalSetup();
+
+  /// Called with each accounting violation (tests turn them into failures).
+  void SetViolationHandler(std::function<void(const std::string &)> handler);
+
+  FaultGate &Faults() { return faults_; }
+  HandleService &Handles() { return handles_; }
+  SuiteRegistry &Suites() { return suites_; }
+  const HostOptions &options() const { return options_; }
+  void set_appl_id(int32_t appl_id) { options_.appl_id = appl_id; }
+  void set_iterate_threads(int threads) { options_.iterate_threads = threads; }
+
+  PF_Handle global_data() const { return global_data_; }
+  /// Plug-in identifiers handed out by AEGP_RegisterWithAEGP, in order.
+  std::vector<int32_t> RegisteredPluginIds() const;
+  int32_t NextPluginId();
+  /// Pixel formats declared through the pixel format suite, in order; cleared by the effect.
+  std::vector<int32_t> &PixelFormats() { return pixel_formats_; }
+  int PixelFormatClears() const { return pixel_format_clears_; }
+  void NotePixelFormatClear() { ++pixel_format_clears_; }
+
+ private:
+  void FillInData(CommandContext &context, const CommandArgs &args);
+
+  HostOptions options_;
+  Module module_;
+  FaultGate faults_;
+  HandleService handles_;
+  SuiteRegistry suites_;
+  Registration registration_;
+  PF_Handle global_data_ = nullptr;
+  std::function<void(const std::string &)> on_violation_;
+  mutable std::mutex mutex_;
+  std::vector<int32_t> plugin_ids_;
+  std::vector<int32_t> pixel_formats_;
+  int pixel_format_clears_ = 0;
+};
+
+/// The utility callbacks table handed to the effect as `utils`.
+struct _PF_UtilCallbacks *UtilityCallbacks();
+/// The interaction callbacks (parameters, custom UI) copied into `inter`.
+const PF_InteractCallbacks &InteractCallbacks();
+
+}  // namespace huewarp::host

@@ -1,0 +1,83 @@
+#include "host/module.h"
+
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+extern "C" void HuewarpCollectDebugOutput(const char *text);
+
+namespace huewarp::host {
+
+#ifdef _WIN32
+namespace {
+
+// Points the module's import of OutputDebugStringA at the host's collector, so the text the
+// effect sends reaches the running command instead of the system debugger.
+void RedirectDebugOutput(HMODULE module, void *replacement) {
+  auto *base = reinterpret_cast<BYTE *>(module);
+  auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
+  auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (!dir.VirtualAddress) return;
+  for (auto *desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress);
+       desc->Name; ++desc) {
+    auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + desc->OriginalFirstThunk);
+    auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + desc->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      auto *import = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+      if (std::string_view(reinterpret_cast<const char *>(import->Name)) != "OutputDebugStringA")
+        continue;
+      DWORD old = 0;
+      VirtualProtect(&slots->u1.Function, sizeof(void *), PAGE_READWRITE, &old);
+      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&slots->u1.Function, sizeof(void *), old, &old);
+    }
+  }
+}
+
+}  // namespace
+
+Module::Module(const std::string &path) : path_(path) {
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (!module) throw std::runtime_error("cannot load effect module " + path);
+  library_ = module;
+  effect_main_ = reinterpret_cast<PF_FilterProc>(GetProcAddress(module, "EffectMain"));
+  plugin_data_entry_ = reinterpret_cast<PluginDataEntryFunctionPtr>(
+      GetProcAddress(module, "PluginDataEntryFunction"));
+  RedirectDebugOutput(module, reinterpret_cast<void *>(&HuewarpCollectDebugOutput));
+  if (!effect_main_ || !plugin_data_entry_) {
+    FreeLibrary(module);
+    throw std::runtime_error(path + " does not export EffectMain and PluginDataEntryFunction");
+  }
+}
+
+Module::~Module() {
+  if (library_) FreeLibrary(static_cast<HMODULE>(library_));
+}
+
+#else
+
+Module::Module(const std::string &path) : path_(path) {
+  library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!library_) throw std::runtime_error("cannot load effect module " + path + ": " + dlerror());
+  effect_main_ = reinterpret_cast<PF_FilterProc>(dlsym(library_, "EffectMain"));
+  plugin_data_entry_ =
+      reinterpret_cast<PluginDataEntryFunctionPtr>(dlsym(library_, "PluginDataEntryFunction"));
+  if (!effect_main_ || !plugin_data_entry_) {
+    dlclose(library_);
+    throw std::runtime_error(path + " does not export EffectMain and PluginDataEntryFunction");
+  }
+}
+
+Module::~Module() {
+  if (library_) dlclose(library_);
+}
+
+#endif
+
+}  // namespace huewarp::host

@@ -1,0 +1,81 @@
+#include "host/suite_registry.h"
+
+#include <string>
+
+#include "host/command_context.h"
+#include "host/host.h"
+
+namespace huewarp::host {
+
+void SuiteRegistry::Add(const std::string &name, int32_t version, const void *table) {
+  std::lock_guard lock(mutex_);
+  tables_[{name, version}] = table;
+}
+
+void SuiteRegistry::Remove(const std::string &name, int32_t version) {
+  std::lock_guard lock(mutex_);
+  tables_.erase({name, version});
+}
+
+const void *SuiteRegistry::Find(const std::string &name, int32_t version) const {
+  std::lock_guard lock(mutex_);
+  auto it = tables_.find({name, version});
+  return it == tables_.end() ? nullptr : it->second;
+}
+
+namespace {
+
+constexpr SPErr kSuiteNotFound = 'S!Fd';
+
+std::string SuiteKey(const char *name, int32 version) {
+  return std::string(name ? name : "(null)") + " " + std::to_string(version);
+}
+
+SPErr AcquireSuite(const char *name, int32 version, const void **suite) {
+  const std::string key = SuiteKey(name, version);
+  if (suite) *suite = nullptr;
+  const FaultDecision fault = Consult("AcquireSuite", key);
+  if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : kSPNoError;
+  CommandContext *context = CurrentCommand();
+  if (!context || !name || !suite) return kSuiteNotFound;
+  const void *table = context->host->Suites().Find(name, version);
+  if (!table) return kSuiteNotFound;
+  *suite = table;
+  context->ledger.Acquire(Resource::kSuite, key, "AcquireSuite");
+  return kSPNoError;
+}
+
+SPErr ReleaseSuite(const char *name, int32 version) {
+  const std::string key = SuiteKey(name, version);
+  const FaultDecision fault = Consult("ReleaseSuite", key);
+  // The effect has given the suite back even when the host reports an error.
+  CurrentLedger().Release(Resource::kSuite, key, "ReleaseSuite");
+  return fault.fail ? fault.code : kSPNoError;
+}
+
+SPBoolean IsEqual(const char *a, const char *b) {
+  return a && b && std::string_view(a) == std::string_view(b);
+}
+
+SPErr AllocateBlock(size_t, void **block) {
+  if (block) *block = nullptr;
+  return kSuiteNotFound;
+}
+
+SPErr FreeBlock(void *) { return kSuiteNotFound; }
+
+SPErr ReallocateBlock(void *, size_t, void **newblock) {
+  if (newblock) *newblock = nullptr;
+  return kSuiteNotFound;
+}
+
+SPErr Undefined() { return kSuiteNotFound; }
+
+SPBasicSuite g_basic_suite = {AcquireSuite, ReleaseSuite,    IsEqual,  AllocateBlock,
+                              FreeBlock,    ReallocateBlock, Undefined};
+
+}  // namespace
+
+SPBasicSuite *BasicSuite() { return &g_basic_suite; }
+
+}  // namespace huewarp::host

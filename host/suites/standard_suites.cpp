@@ -1,0 +1,11 @@
+#include "host/suites/suites.h"
+
+namespace huewarp::host {
+
+void RegisterStandardSuites(SuiteRegistry &registry) {
+  RegisterHandleSuite(registry);
+  RegisterUtilitySuite(registry);
+  RegisterPixelFormatSuite(registry);
+}
+
+}  // namespace huewarp::host
