@@ -15,10 +15,13 @@ namespace huewarp::host {
 
 class Host;
 class Instance;
+struct FrameState;
 
 struct CommandContext {
   Host *host = nullptr;
   Instance *instance = nullptr;
+  /// The frame being pre-rendered or rendered, for the smart-render callbacks.
+  FrameState *frame = nullptr;
   PF_Cmd cmd = 0;
   PF_InData in_data{};
   PF_OutData out_data{};

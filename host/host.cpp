@@ -91,6 +91,7 @@ CommandResult Host::Send(PF_Cmd cmd, const CommandArgs &args) {
   auto context = std::make_unique<CommandContext>();
   context->host = this;
   context->instance = args.instance;
+  context->frame = args.frame;
   context->cmd = cmd;
   FillInData(*context, args);
 

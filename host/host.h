@@ -42,6 +42,7 @@ struct Registration {
 /// Everything a command needs besides the records the host builds itself.
 struct CommandArgs {
   Instance *instance = nullptr;
+  FrameState *frame = nullptr;
   PF_ParamDef **params = nullptr;
   PF_LayerDef *output = nullptr;
   void *extra = nullptr;

@@ -6,6 +6,8 @@ void RegisterStandardSuites(SuiteRegistry &registry) {
   RegisterHandleSuite(registry);
   RegisterUtilitySuite(registry);
   RegisterPixelFormatSuite(registry);
+  RegisterIterateSuites(registry);
+  RegisterWorldSuite(registry);
 }
 
 }  // namespace huewarp::host

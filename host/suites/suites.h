@@ -8,5 +8,7 @@ namespace huewarp::host {
 void RegisterHandleSuite(SuiteRegistry &registry);
 void RegisterUtilitySuite(SuiteRegistry &registry);
 void RegisterPixelFormatSuite(SuiteRegistry &registry);
+void RegisterIterateSuites(SuiteRegistry &registry);
+void RegisterWorldSuite(SuiteRegistry &registry);
 
 }  // namespace huewarp::host

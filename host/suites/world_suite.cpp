@@ -1,0 +1,26 @@
+// "PF World Suite" 2: the pixel format of a world the host made.
+#include "AE_EffectCBSuites.h"
+#include "host/command_context.h"
+#include "host/suites/suites.h"
+#include "host/world.h"
+
+namespace huewarp::host {
+namespace {
+
+PF_Err GetPixelFormat(const PF_EffectWorld *world, PF_PixelFormat *format) {
+  const FaultDecision fault = Consult("PF_GetPixelFormat");
+  if (fault.fail) return fault.code;
+  const World *w = World::FromEffectWorld(world);
+  if (!w || !format) return PF_Err_BAD_CALLBACK_PARAM;
+  *format = w->pixel_format();
+  return PF_Err_NONE;
+}
+
+}  // namespace
+
+void RegisterWorldSuite(SuiteRegistry &registry) {
+  static PF_WorldSuite2 suite{nullptr, nullptr, GetPixelFormat};
+  registry.Add(kPFWorldSuite, kPFWorldSuiteVersion2, &suite);
+}
+
+}  // namespace huewarp::host
