@@ -104,11 +104,16 @@ CommandResult Host::Send(PF_Cmd cmd, const CommandArgs &args) {
   result.out = context->out_data;
   result.debug_output = std::move(context->debug_output);
   result.calls = std::move(context->calls);
-  result.violations = context->ledger.TakeViolations();
-  for (const auto &violation : result.violations) {
-    if (on_violation_) on_violation_("command " + std::to_string(cmd) + ": " + violation);
-  }
+  result.violations = CheckLedger(*context);
   return result;
+}
+
+std::vector<std::string> Host::CheckLedger(CommandContext &context) {
+  std::vector<std::string> violations = context.ledger.TakeViolations();
+  for (const auto &violation : violations) {
+    if (on_violation_) on_violation_("command " + std::to_string(context.cmd) + ": " + violation);
+  }
+  return violations;
 }
 
 CommandResult Host::GlobalSetup() {

@@ -15,6 +15,7 @@
 #include "host/command_context.h"
 #include "host/fault_gate.h"
 #include "host/handles.h"
+#include "host/info_panel.h"
 #include "host/module.h"
 #include "host/suite_registry.h"
 
@@ -80,10 +81,14 @@ class Host {
 
   /// Called with each accounting violation (tests turn them into failures).
   void SetViolationHandler(std::function<void(const std::string &)> handler);
+  /// Balances a command's ledger and passes each violation to the handler. Send does this
+  /// after every command; tests that drive suites inside their own command call it themselves.
+  std::vector<std::string> CheckLedger(CommandContext &context);
 
   FaultGate &Faults() { return faults_; }
   HandleService &Handles() { return handles_; }
   SuiteRegistry &Suites() { return suites_; }
+  InfoPanel &Info() { return info_; }
   const HostOptions &options() const { return options_; }
   void set_appl_id(int32_t appl_id) { options_.appl_id = appl_id; }
   void set_iterate_threads(int threads) { options_.iterate_threads = threads; }
@@ -105,6 +110,7 @@ class Host {
   FaultGate faults_;
   HandleService handles_;
   SuiteRegistry suites_;
+  InfoPanel info_;
   Registration registration_;
   PF_Handle global_data_ = nullptr;
   std::function<void(const std::string &)> on_violation_;

@@ -8,6 +8,12 @@ void RegisterStandardSuites(SuiteRegistry &registry) {
   RegisterPixelFormatSuite(registry);
   RegisterIterateSuites(registry);
   RegisterWorldSuite(registry);
+  RegisterDrawbotDrawSuite(registry);
+  RegisterDrawbotSupplierSuite(registry);
+  RegisterDrawbotSurfaceSuite(registry);
+  RegisterDrawbotPathSuite(registry);
+  RegisterCustomUiSuite(registry);
+  RegisterAdvAppSuite(registry);
 }
 
 }  // namespace huewarp::host

@@ -10,5 +10,11 @@ void RegisterUtilitySuite(SuiteRegistry &registry);
 void RegisterPixelFormatSuite(SuiteRegistry &registry);
 void RegisterIterateSuites(SuiteRegistry &registry);
 void RegisterWorldSuite(SuiteRegistry &registry);
+void RegisterDrawbotDrawSuite(SuiteRegistry &registry);
+void RegisterDrawbotSupplierSuite(SuiteRegistry &registry);
+void RegisterDrawbotSurfaceSuite(SuiteRegistry &registry);
+void RegisterDrawbotPathSuite(SuiteRegistry &registry);
+void RegisterCustomUiSuite(SuiteRegistry &registry);
+void RegisterAdvAppSuite(SuiteRegistry &registry);
 
 }  // namespace huewarp::host

@@ -1,0 +1,29 @@
+// "PF Effect Custom UI Suite" 1: the drawing reference of a draw event, found through the
+// event's context, which the host points at the event's drawing.
+#include "AE_EffectSuites.h"
+#include "host/command_context.h"
+#include "host/drawing.h"
+#include "host/suites/suites.h"
+
+namespace huewarp::host {
+namespace {
+
+PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef *ref) {
+  if (ref) *ref = nullptr;
+  const FaultDecision fault = Consult("PF_GetDrawingReference");
+  if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : PF_Err_NONE;
+  // Only a draw event's context has a drawing.
+  Drawing *d = DrawingOfContext(context);
+  if (!d || !ref) return PF_Err_BAD_CALLBACK_PARAM;
+  *ref = d->ref();
+  return PF_Err_NONE;
+}
+
+}  // namespace
+
+void RegisterCustomUiSuite(SuiteRegistry &registry) {
+  static PF_EffectCustomUISuite1 suite{GetDrawingReference};
+  registry.Add(kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1, &suite);
+}
+
+}  // namespace huewarp::host
