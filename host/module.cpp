@@ -1,6 +1,7 @@
 #include "host/module.h"
 
 #include <stdexcept>
+#include <string_view>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -46,9 +47,11 @@ Module::Module(const std::string &path) : path_(path) {
   HMODULE module = LoadLibraryA(path.c_str());
   if (!module) throw std::runtime_error("cannot load effect module " + path);
   library_ = module;
-  effect_main_ = reinterpret_cast<PF_FilterProc>(GetProcAddress(module, "EffectMain"));
+  // Through void *: FARPROC has no parameters, and a direct cast draws -Wcast-function-type.
+  effect_main_ = reinterpret_cast<PF_FilterProc>(
+      reinterpret_cast<void *>(GetProcAddress(module, "EffectMain")));
   plugin_data_entry_ = reinterpret_cast<PluginDataEntryFunctionPtr>(
-      GetProcAddress(module, "PluginDataEntryFunction"));
+      reinterpret_cast<void *>(GetProcAddress(module, "PluginDataEntryFunction")));
   RedirectDebugOutput(module, reinterpret_cast<void *>(&HuewarpCollectDebugOutput));
   if (!effect_main_ || !plugin_data_entry_) {
     FreeLibrary(module);
