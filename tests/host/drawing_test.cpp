@@ -257,35 +257,15 @@ struct MakerCase {
   SPErr (*make)(const DRAWBOT_SupplierSuite1 &, DRAWBOT_SupplierRef, void **);
 };
 
+// Each maker writes its object through `out`, which the test primes with a non-null value.
 const MakerCase kMakers[] = {
     {"NewBrush",
-     [](auto &s, auto r, void **out) {
-       DRAWBOT_BrushRef b = reinterpret_cast<DRAWBOT_BrushRef>(0x1);
-       SPErr err = s.NewBrush(r, &kWhite, &b);
-       *out = b;
-       return err;
-     }},
+     [](auto &s, auto r, void **out) { return s.NewBrush(r, &kWhite, (DRAWBOT_BrushRef *)out); }},
     {"NewPen",
-     [](auto &s, auto r, void **out) {
-       DRAWBOT_PenRef p = reinterpret_cast<DRAWBOT_PenRef>(0x1);
-       SPErr err = s.NewPen(r, &kWhite, 2.5f, &p);
-       *out = p;
-       return err;
-     }},
-    {"NewPath",
-     [](auto &s, auto r, void **out) {
-       DRAWBOT_PathRef p = reinterpret_cast<DRAWBOT_PathRef>(0x1);
-       SPErr err = s.NewPath(r, &p);
-       *out = p;
-       return err;
-     }},
+     [](auto &s, auto r, void **out) { return s.NewPen(r, &kWhite, 2.5f, (DRAWBOT_PenRef *)out); }},
+    {"NewPath", [](auto &s, auto r, void **out) { return s.NewPath(r, (DRAWBOT_PathRef *)out); }},
     {"NewDefaultFont",
-     [](auto &s, auto r, void **out) {
-       DRAWBOT_FontRef f = reinterpret_cast<DRAWBOT_FontRef>(0x1);
-       SPErr err = s.NewDefaultFont(r, 12, &f);
-       *out = f;
-       return err;
-     }},
+     [](auto &s, auto r, void **out) { return s.NewDefaultFont(r, 12, (DRAWBOT_FontRef *)out); }},
 };
 
 class DrawingFaultTest : public DrawingTest, public ::testing::WithParamInterface<MakerCase> {};
@@ -293,7 +273,7 @@ class DrawingFaultTest : public DrawingTest, public ::testing::WithParamInterfac
 TEST_P(DrawingFaultTest, InjectedFaultLeavesTheObjectNull) {
   for (const host::FaultKind kind : {host::FaultKind::kError, host::FaultKind::kNull}) {
     host().Faults().Arm({.match = GetParam().op, .kind = kind, .code = 13});
-    void *object = nullptr;
+    void *object = &object;
     EXPECT_EQ(GetParam().make(*supplier_, supplier_ref_, &object),
               kind == host::FaultKind::kError ? 13 : 0);
     EXPECT_EQ(object, nullptr);
