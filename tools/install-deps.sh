@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests, the Windows cross-build and fuzzing need on
+# Debian 12. Used by CI and by developers setting up a machine; safe to run again.
+set -euo pipefail
+
+packages=(
+  # Build
+  cmake ninja-build g++ pkg-config
+  # Tests and benchmarks; googletest is the source package the Windows build compiles
+  libgtest-dev googletest libbenchmark-dev
+  # Host pictures, the command-line tool
+  libcairo2-dev libopenimageio-dev nlohmann-json3-dev
+  # The Windows module and its tests under wine
+  mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+  # Fuzzing
+  clang-14 libclang-rt-14-dev
+)
+# Comparing pictures by hand is optional.
+if [[ "${HUEWARP_WITH_IMAGEMAGICK:-0}" == 1 ]]; then packages+=(imagemagick); fi
+
+sudo=()
+if [[ "$(id -u)" != 0 ]]; then sudo=(sudo); fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update
+"${sudo[@]}" apt-get install -y --no-install-recommends "${packages[@]}"
