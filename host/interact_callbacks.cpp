@@ -1,29 +1,62 @@
 // The interaction callbacks of PF_InData: parameter declaration, custom UI registration and
 // parameter checkout. They forward to the effect instance the command belongs to.
+#include <cstdio>
+#include <string>
+
 #include "host/command_context.h"
 #include "host/host.h"
+#include "host/instance.h"
 
 namespace huewarp::host {
 namespace {
 
-PF_Err AddParam(PF_ProgPtr, PF_ParamIndex, PF_ParamDefPtr) {
+Instance *InstanceOf(PF_ProgPtr effect_ref) {
+  CommandContext *context = CommandFromRef(effect_ref);
+  return context ? context->instance : nullptr;
+}
+
+/// Checkouts are matched to check-ins by the definition the effect passes to both.
+std::string CheckoutKey(const PF_ParamDef *param) {
+  char key[32];
+  std::snprintf(key, sizeof key, "%p", static_cast<const void *>(param));
+  return key;
+}
+
+PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
   const FaultDecision fault = Consult("add_param");
-  return fault.fail ? fault.code : PF_Err_NONE;
+  if (fault.fail) return fault.code;
+  Instance *instance = InstanceOf(effect_ref);
+  if (!instance || !def) return PF_Err_BAD_CALLBACK_PARAM;
+  return instance->AddParam(index, *def);
 }
 
-PF_Err RegisterUi(PF_ProgPtr, PF_CustomUIInfo *) {
+PF_Err RegisterUi(PF_ProgPtr effect_ref, PF_CustomUIInfo *info) {
   const FaultDecision fault = Consult("register_ui");
-  return fault.fail ? fault.code : PF_Err_NONE;
+  if (fault.fail) return fault.code;
+  Instance *instance = InstanceOf(effect_ref);
+  if (!instance || !info) return PF_Err_BAD_CALLBACK_PARAM;
+  return instance->RegisterUi(*info);
 }
 
-PF_Err CheckoutParam(PF_ProgPtr, PF_ParamIndex, A_long, A_long, A_u_long, PF_ParamDef *) {
+PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long,
+                     A_u_long time_scale, PF_ParamDef *param) {
   const FaultDecision fault = Consult("checkout_param");
-  return fault.fail ? fault.code : PF_Err_INVALID_INDEX;
+  if (fault.fail) return fault.code;
+  Instance *instance = InstanceOf(effect_ref);
+  if (!instance || !param) return PF_Err_BAD_CALLBACK_PARAM;
+  if (const PF_Err err = instance->Checkout(index, {what_time, time_scale}, param)) return err;
+  CurrentLedger().Acquire(Resource::kParamCheckout, CheckoutKey(param), "checkout_param");
+  return PF_Err_NONE;
 }
 
-PF_Err CheckinParam(PF_ProgPtr, PF_ParamDef *) {
+PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
   const FaultDecision fault = Consult("checkin_param");
-  return fault.fail ? fault.code : PF_Err_NONE;
+  if (fault.fail) return fault.code;
+  Instance *instance = InstanceOf(effect_ref);
+  if (!instance || !param) return PF_Err_BAD_CALLBACK_PARAM;
+  instance->NoteCheckin();
+  CurrentLedger().Release(Resource::kParamCheckout, CheckoutKey(param), "checkin_param");
+  return PF_Err_NONE;
 }
 
 }  // namespace

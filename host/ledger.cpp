@@ -14,6 +14,8 @@ const char *ResourceName(Resource kind) {
       return "effect reference";
     case Resource::kDrawbotObject:
       return "Drawbot object";
+    case Resource::kParamCheckout:
+      return "parameter checkout";
   }
   return "resource";
 }
@@ -41,8 +43,9 @@ std::vector<std::string> Ledger::TakeViolations() {
   std::vector<std::string> out = std::move(violations_);
   violations_.clear();
   for (const auto &[key, holding] : held_) {
-    // Effect references have no release call in the suites an effect gets; the host frees them.
-    if (key.first == Resource::kEffectRef) continue;
+    // Effect references have no release call in the suites an effect gets, and effects need not
+    // check parameters in: the host ends both with the command.
+    if (key.first == Resource::kEffectRef || key.first == Resource::kParamCheckout) continue;
     out.push_back(std::string(ResourceName(key.first)) + " " + key.second + " acquired by " +
                   holding.origin + " still held (" + std::to_string(holding.count) + ")");
   }

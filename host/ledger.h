@@ -10,8 +10,9 @@
 
 namespace huewarp::host {
 
-/// Kinds of resource the effect must give back before a command returns.
-enum class Resource { kSuite, kHandleLock, kStream, kEffectRef, kDrawbotObject };
+/// Kinds of resource an effect holds. All must be given back before a command returns, except
+/// effect references and parameter checkouts, which the host ends itself.
+enum class Resource { kSuite, kHandleLock, kStream, kEffectRef, kDrawbotObject, kParamCheckout };
 
 /// Thread-safe. Keys name the resource ("PF Handle Suite 2", a handle or stream number).
 class Ledger {

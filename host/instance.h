@@ -1,0 +1,216 @@
+// One effect instance as a host keeps it: the parameters the effect declared, each parameter's
+// value stream and dynamic stream flags, and the records of its arbitrary-data parameters, which
+// the host creates, copies, flattens, compares, prints and disposes of only by asking the effect.
+//
+// Indices are parameter indices (0 is the input layer). Times are ticks of the instance's time
+// scale unless a StreamTime says otherwise. Reading values and checkouts may happen on several
+// render threads at once; declaring and changing parameters happens on one user-interface thread
+// at a time. An instance must be destroyed before its host; it disposes of its records through
+// the effect on the way.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <shared_mutex>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "AE_Effect.h"
+#include "AE_EffectUI.h"
+#include "AE_GeneralPlug.h"
+#include "host/host.h"
+#include "host/param_stream.h"
+
+namespace huewarp::host {
+
+class Instance;
+
+/// A record of an arbitrary-data parameter held by the host. Dropping it disposes of it through
+/// the effect (PF_Arbitrary_DISPOSE_FUNC), and the host frees it itself if the effect did not.
+class ArbHandle {
+ public:
+  ArbHandle() = default;
+  ArbHandle(Instance *instance, A_short arb_id, void *refcon, PF_ArbitraryH handle)
+      : instance_(instance), arb_id_(arb_id), refcon_(refcon), handle_(handle) {}
+  ~ArbHandle() { Reset(); }
+  ArbHandle(ArbHandle &&other) noexcept { *this = std::move(other); }
+  ArbHandle &operator=(ArbHandle &&other) noexcept;
+  ArbHandle(const ArbHandle &) = delete;
+  ArbHandle &operator=(const ArbHandle &) = delete;
+
+  PF_ArbitraryH get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  /// Gives up ownership without disposing.
+  PF_ArbitraryH Release();
+  /// Disposes of the record now.
+  void Reset();
+
+ private:
+  Instance *instance_ = nullptr;
+  A_short arb_id_ = 0;
+  void *refcon_ = nullptr;
+  PF_ArbitraryH handle_ = nullptr;
+};
+
+/// The parameter array one command receives; index 0 is the input layer. The effect may write
+/// values and change flags into it, which the host reads back after the command. Move-only, so
+/// the pointers handed to the effect stay valid.
+class ParamArray {
+ public:
+  explicit ParamArray(std::vector<PF_ParamDef> defs);
+  ParamArray(ParamArray &&) = default;
+  ParamArray &operator=(ParamArray &&) = default;
+  ParamArray(const ParamArray &) = delete;
+  ParamArray &operator=(const ParamArray &) = delete;
+
+  PF_ParamDef **data() { return pointers_.data(); }
+  PF_ParamDef &operator[](PF_ParamIndex index) { return defs_.at(index); }
+  int size() const { return static_cast<int>(defs_.size()); }
+
+ private:
+  std::vector<PF_ParamDef> defs_;
+  std::vector<PF_ParamDef *> pointers_;
+};
+
+class Instance {
+ public:
+  /// An instance of the effect loaded in `host`, which must have had its global setup.
+  explicit Instance(Host &host);
+  ~Instance();
+  Instance(const Instance &) = delete;
+  Instance &operator=(const Instance &) = delete;
+
+  Host &host() const { return host_; }
+
+  // Declaration.
+
+  /// Sends PF_Cmd_PARAMS_SETUP, which declares the parameters, then gives every arbitrary-data
+  /// parameter its value as a copy of its declared default (PF_Arbitrary_COPY_FUNC). The result
+  /// is the effect's answer to the setup; when that is 0, `err` is the first copy error.
+  CommandResult Setup();
+  /// Parameters held, the input layer included.
+  int ParamCount() const;
+  /// What the effect reported in `num_params`.
+  A_long DeclaredParamCount() const;
+  /// A parameter's definition as declared (its value fields hold the declared values). Throws
+  /// std::out_of_range for a bad index.
+  PF_ParamDef Definition(PF_ParamIndex index) const;
+  /// The index of the parameter with identifier `id`, or -1.
+  PF_ParamIndex IndexOfId(A_long id) const;
+  /// The custom UI the effect registered, if it did.
+  std::optional<PF_CustomUIInfo> CustomUi() const;
+
+  // Values. Every value-carrying parameter (sliders, angles, popups, checkboxes, colours) has a
+  // stream; setters answer 513 for a bad index and 516 for a parameter without a stream or a
+  // value of the wrong kind.
+
+  A_u_long time_scale() const { return time_scale_; }
+  bool HasStream(PF_ParamIndex index) const { return Stream(index).has_value(); }
+  /// A copy of the stream; empty for a bad index or a parameter without one.
+  std::optional<ParamStream> Stream(PF_ParamIndex index) const;
+  PF_Err SetStream(PF_ParamIndex index, ParamStream stream);
+  /// Sets the value of a stream without keyframes; refused (516) once it has keyframes.
+  PF_Err SetValue(PF_ParamIndex index, ParamValue value);
+  /// Adds or replaces a keyframe; refused (516) for parameters that cannot vary in time.
+  PF_Err AddKeyframe(PF_ParamIndex index, A_long time, ParamValue value);
+  /// Throws std::out_of_range for a parameter without a stream.
+  ParamValue ValueAt(PF_ParamIndex index, StreamTime time) const;
+  ParamValue ValueAt(PF_ParamIndex index, A_long time) const {
+    return ValueAt(index, StreamTime{time, time_scale_});
+  }
+  /// Every parameter with its value at `time`, as commands receive them.
+  ParamArray Params(A_long time) const;
+
+  // Dynamic stream flags (AEGP_DynStreamFlag_*), kept per parameter and saved with projects.
+
+  AEGP_DynStreamFlags DynamicStreamFlags(PF_ParamIndex index) const;
+  PF_Err SetDynamicStreamFlag(PF_ParamIndex index, AEGP_DynStreamFlags flag, bool on);
+  bool IsHidden(PF_ParamIndex index) const {
+    return DynamicStreamFlags(index) & AEGP_DynStreamFlag_HIDDEN;
+  }
+
+  // Arbitrary data. Each request is a PF_Cmd_ARBITRARY_CALLBACK carrying the parameter's
+  // arbitrary id and the refcon it declared; records handed back are owned by the caller.
+
+  /// The record that is the parameter's current value (null when it has none).
+  PF_ArbitraryH ArbitraryValue(PF_ParamIndex index) const;
+  /// Makes `value` the parameter's value; the old record is disposed of.
+  PF_Err ReplaceArbitraryValue(PF_ParamIndex index, ArbHandle value);
+  /// A new default record (PF_Arbitrary_NEW_FUNC).
+  PF_Err NewArbitrary(PF_ParamIndex index, ArbHandle *out);
+  /// A copy of `source`, as duplicating an instance or keeping an undo step does (COPY_FUNC).
+  PF_Err CopyArbitrary(PF_ParamIndex index, PF_ArbitraryH source, ArbHandle *out);
+  /// The stored form of a record: the flat size first (FLAT_SIZE_FUNC), then a buffer of that
+  /// size filled by FLATTEN_FUNC.
+  PF_Err FlattenArbitrary(PF_ParamIndex index, PF_ArbitraryH record,
+                          std::vector<std::uint8_t> *bytes);
+  /// A record from its stored form (UNFLATTEN_FUNC).
+  PF_Err UnflattenArbitrary(PF_ParamIndex index, std::span<const std::uint8_t> bytes,
+                            ArbHandle *out);
+  /// Whether two records differ, which decides whether a change happened (COMPARE_FUNC).
+  PF_Err CompareArbitrary(PF_ParamIndex index, PF_ArbitraryH a, PF_ArbitraryH b,
+                          PF_ArbCompareResult *result);
+  /// The text the host shows for a record: PRINT_SIZE_FUNC, then PRINT_FUNC into that size.
+  PF_Err PrintArbitrary(PF_ParamIndex index, PF_ArbitraryH record, PF_ArbPrintFlags flags,
+                        std::string *text);
+  /// A record from text the user typed (SCAN_FUNC); `out` stays empty if the effect makes none.
+  PF_Err ScanArbitrary(PF_ParamIndex index, std::string_view text, ArbHandle *out);
+  /// Disposes of a record through the effect (DISPOSE_FUNC); frees it if the effect did not.
+  PF_Err DisposeArbitrary(PF_ParamIndex index, PF_ArbitraryH record);
+  /// A request for `which` about parameter `index`, with its id and refcon filled in.
+  PF_ArbParamsExtra ArbitraryRequest(PF_ParamIndex index, PF_FunctionSelector which) const;
+  /// Sends one arbitrary-data request as it is.
+  CommandResult SendArbitrary(PF_ArbParamsExtra &request);
+
+  // Lifecycle and commands.
+
+  /// A second instance with the same definitions, streams and flags, and copies of every
+  /// record (COPY_FUNC), as duplicating an effect does. On error `*copy` stays empty.
+  PF_Err Duplicate(std::unique_ptr<Instance> *copy);
+  /// Sends a command on behalf of this instance at `time` (ticks of the time scale).
+  CommandResult Send(PF_Cmd cmd, ParamArray *params, void *extra = nullptr, A_long time = 0,
+                     PF_LayerDef *output = nullptr);
+
+  // The host's callbacks land here (through the interaction callbacks of PF_InData).
+
+  /// add_param: accepted only while parameters are being declared, appended in order.
+  PF_Err AddParam(PF_ParamIndex index, const PF_ParamDef &def);
+  /// register_ui: accepted only while parameters are being declared.
+  PF_Err RegisterUi(const PF_CustomUIInfo &info);
+  /// checkout_param: the definition with the value at `time`.
+  PF_Err Checkout(PF_ParamIndex index, StreamTime time, PF_ParamDef *param) const;
+  void NoteCheckin() { ++checkins_; }
+  /// Checkouts and check-ins so far; effects need not check in, so the two may differ.
+  int Checkouts() const { return checkouts_; }
+  int Checkins() const { return checkins_; }
+
+ private:
+  struct Param;
+  struct ArbTarget {
+    A_short id = 0;
+    void *refcon = nullptr;
+  };
+
+  ArbTarget Target(PF_ParamIndex index) const;
+  PF_ArbParamsExtra Request(ArbTarget target, PF_FunctionSelector which) const;
+  friend class ArbHandle;
+  PF_Err DisposeRecord(ArbTarget target, PF_ArbitraryH record);
+  /// The stream of a parameter for writing, or the error a setter answers.
+  PF_Err WritableStream(PF_ParamIndex index, ParamValue::Kind kind, ParamStream **stream);
+
+  Host &host_;
+  A_u_long time_scale_ = 30;
+  mutable std::shared_mutex mutex_;
+  std::vector<std::unique_ptr<Param>> params_;
+  std::optional<PF_CustomUIInfo> custom_ui_;
+  A_long declared_num_params_ = 0;
+  std::atomic<bool> declaring_ = false;
+  mutable std::atomic<int> checkouts_ = 0;
+  std::atomic<int> checkins_ = 0;
+};
+
+}  // namespace huewarp::host

@@ -1,0 +1,122 @@
+#include "host/param_stream.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace huewarp::host {
+namespace {
+
+A_u_long Scale(StreamTime t) { return t.scale ? t.scale : 1; }
+
+double Seconds(StreamTime t) { return static_cast<double>(t.value) / Scale(t); }
+
+A_u_char Channel8(float v) {
+  return static_cast<A_u_char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+}
+
+}  // namespace
+
+ParamValue ParamValue::Float(double value) {
+  ParamValue v;
+  v.kind_ = Kind::kFloat;
+  v.number_ = value;
+  return v;
+}
+
+ParamValue ParamValue::Angle(PF_Fixed degrees) {
+  ParamValue v;
+  v.kind_ = Kind::kAngle;
+  v.integer_ = degrees;
+  return v;
+}
+
+ParamValue ParamValue::Int(std::int32_t value) {
+  ParamValue v;
+  v.kind_ = Kind::kInt;
+  v.integer_ = value;
+  return v;
+}
+
+ParamValue ParamValue::Color(PF_Pixel color) {
+  constexpr float k = 1.0f / 255.0f;
+  return Color(PF_PixelFloat{color.alpha * k, color.red * k, color.green * k, color.blue * k});
+}
+
+ParamValue ParamValue::Color(PF_PixelFloat color) {
+  ParamValue v;
+  v.kind_ = Kind::kColor;
+  v.color_ = color;
+  return v;
+}
+
+PF_Pixel ParamValue::AsColor8() const {
+  return {Channel8(color_.alpha), Channel8(color_.red), Channel8(color_.green),
+          Channel8(color_.blue)};
+}
+
+bool ParamValue::operator==(const ParamValue &other) const {
+  if (kind_ != other.kind_) return false;
+  switch (kind_) {
+    case Kind::kFloat:
+      return number_ == other.number_;
+    case Kind::kAngle:
+    case Kind::kInt:
+      return integer_ == other.integer_;
+    case Kind::kColor:
+      return color_.alpha == other.color_.alpha && color_.red == other.color_.red &&
+             color_.green == other.color_.green && color_.blue == other.color_.blue;
+  }
+  return false;
+}
+
+ParamValue Interpolate(const ParamValue &a, const ParamValue &b, double t) {
+  auto lerp = [t](double x, double y) { return x + (y - x) * t; };
+  switch (a.kind()) {
+    case ParamValue::Kind::kFloat:
+      return ParamValue::Float(lerp(a.AsFloat(), b.AsFloat()));
+    case ParamValue::Kind::kAngle:
+      return ParamValue::Angle(static_cast<PF_Fixed>(std::lround(lerp(a.AsAngle(), b.AsAngle()))));
+    case ParamValue::Kind::kColor: {
+      const PF_PixelFloat x = a.AsColorFloat(), y = b.AsColorFloat();
+      auto channel = [&](float p, float q) { return static_cast<float>(lerp(p, q)); };
+      return ParamValue::Color(PF_PixelFloat{channel(x.alpha, y.alpha), channel(x.red, y.red),
+                                             channel(x.green, y.green), channel(x.blue, y.blue)});
+    }
+    case ParamValue::Kind::kInt:
+      break;
+  }
+  return a;
+}
+
+int CompareTimes(StreamTime a, StreamTime b) {
+  // Cross-multiplied in 64 bits: exact for every pair of 32-bit times and scales.
+  const std::int64_t left = static_cast<std::int64_t>(a.value) * Scale(b);
+  const std::int64_t right = static_cast<std::int64_t>(b.value) * Scale(a);
+  return (left > right) - (left < right);
+}
+
+ParamValue ParamStream::ValueAt(StreamTime time) const {
+  if (keyframes_.empty()) return constant_;
+  if (CompareTimes(time, keyframes_.front().time) <= 0) return keyframes_.front().value;
+  if (CompareTimes(time, keyframes_.back().time) >= 0) return keyframes_.back().value;
+  const auto next = std::find_if(keyframes_.begin(), keyframes_.end(), [time](const Keyframe &k) {
+    return CompareTimes(k.time, time) > 0;
+  });
+  const Keyframe &before = *(next - 1);
+  if (CompareTimes(before.time, time) == 0) return before.value;
+  const double t0 = Seconds(before.time), t1 = Seconds(next->time);
+  return Interpolate(before.value, next->value, (Seconds(time) - t0) / (t1 - t0));
+}
+
+void ParamStream::SetKeyframe(StreamTime time, ParamValue value) {
+  const auto at = std::find_if(keyframes_.begin(), keyframes_.end(), [time](const Keyframe &k) {
+    return CompareTimes(k.time, time) >= 0;
+  });
+  if (at != keyframes_.end() && CompareTimes(at->time, time) == 0) {
+    at->value = value;
+    return;
+  }
+  keyframes_.insert(at, Keyframe{time, value});
+}
+
+}  // namespace huewarp::host
