@@ -1,0 +1,48 @@
+// An effect instance set up in a fresh host after global setup, and raw access to its records.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "host/instance.h"
+#include "host_fixture.h"
+
+namespace huewarp::testing {
+
+/// Destroyed in reverse order: the instance gives its records back before the host goes.
+struct SetUpInstance {
+  std::unique_ptr<host::Host> host;
+  std::unique_ptr<host::Instance> instance;
+  host::CommandResult setup;
+};
+
+inline SetUpInstance MakeInstance(host::HostOptions options = {}) {
+  SetUpInstance s;
+  s.host = MakeHost(options);
+  EXPECT_EQ(s.host->GlobalSetup().err, 0);
+  s.instance = std::make_unique<host::Instance>(*s.host);
+  s.setup = s.instance->Setup();
+  return s;
+}
+
+inline std::vector<std::uint8_t> HandleBytes(host::Host &h, PF_Handle handle) {
+  const auto bytes = h.Handles().Bytes(handle);
+  return {bytes.begin(), bytes.end()};
+}
+
+/// Reads a little-endian field of a stored record at an explicit offset.
+template <class T>
+T Field(const std::vector<std::uint8_t> &bytes, std::size_t offset) {
+  T value;
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
+  return value;
+}
+
+template <class T>
+void SetField(host::Host &h, PF_Handle handle, std::size_t offset, T value) {
+  std::memcpy(static_cast<std::uint8_t *>(h.Handles().Data(handle)) + offset, &value, sizeof value);
+}
+
+}  // namespace huewarp::testing

@@ -1,0 +1,339 @@
+// Parameter setup through EffectMain: the declared table as the host stores it, the Premiere
+// Pro variant, and every way the host can refuse or fail a call of the declaration.
+#include <set>
+#include <string>
+
+#include "instance_fixture.h"
+#include "params/param_layout.h"
+
+namespace huewarp::testing {
+namespace {
+
+using host::FaultKind;
+
+std::string Name(const PF_ParamDef &def) { return def.name; }
+
+TEST(ParamsSetup, IdentifiersOneTo421EachOnce) {
+  SetUpInstance s = MakeInstance();
+  ASSERT_EQ(s.setup.err, 0);
+  EXPECT_EQ(s.setup.out.num_params, 422);
+  ASSERT_EQ(s.instance->ParamCount(), 422);
+  std::multiset<A_long> ids;
+  for (int i = 1; i < 422; ++i) ids.insert(s.instance->Definition(i).uu.id);
+  for (A_long id = 1; id <= 421; ++id) EXPECT_EQ(ids.count(id), 1u) << "id " << id;
+}
+
+struct FixedRow {
+  int index;
+  A_long id;
+  PF_ParamType type;
+  const char *name;
+  PF_ParamFlags flags;
+  PF_ParamUIFlags ui_flags;
+};
+
+constexpr FixedRow kFixedRows[] = {
+    {1, 1, PF_Param_POPUP, "Input Range", 0x200, 0},
+    {2, 2, PF_Param_ANGLE, "Input Range Offset", 0x240, 0},
+    {3, 420, PF_Param_CHECKBOX, "Flip Input Range", 0x200, 0},
+    {4, 3, PF_Param_POPUP, "Values Over 1", 0x200, 0},
+    {5, 4, PF_Param_COLOR, "Output Range", 0x240, 0x2},
+    {6, 5, PF_Param_COLOR, "Color", 0x242, 0},
+    {7, 6, PF_Param_FLOAT_SLIDER, "Position", 0x242, 0},
+    {8, 7, PF_Param_FLOAT_SLIDER, "Alpha Position", 0x242, 0},
+    {9, 8, PF_Param_FLOAT_SLIDER, "Alpha Value", 0x242, 0},
+    {10, 9, PF_Param_CHECKBOX, "Lock Alpha Handles", 0x242, 0},
+    {11, 10, PF_Param_CHECKBOX, "Discrete Color Transitions", 0x200, 0},
+    {12, 11, PF_Param_FLOAT_SLIDER, "Cycle Scale", 0x240, 0},
+    {13, 12, PF_Param_CHECKBOX, "Smooth Wrap", 0x200, 0},
+    {14, 13, PF_Param_GROUP_START, "Colors", 0x20, 0},
+    {215, 14, PF_Param_GROUP_END, "", 0, 0},
+    {216, 15, PF_Param_GROUP_START, "Alpha Handles", 0x20, 0},
+    {417, 16, PF_Param_GROUP_END, "", 0, 0},
+    {418, 421, PF_Param_CHECKBOX, "Composite Over Original", 0x200, 0},
+    {419, 417, PF_Param_FLOAT_SLIDER, "Blend With Original", 0x200, 0},
+    {420, 418, PF_Param_CHECKBOX, "AEGP Flags Have Been Initialize", 0x202, 0},
+    {421, 419, PF_Param_ARBITRARY_DATA, "ArbData", 0x202, 0x208},
+};
+
+TEST(ParamsSetup, FixedRows) {
+  SetUpInstance s = MakeInstance();
+  for (const FixedRow &row : kFixedRows) {
+    SCOPED_TRACE(row.index);
+    const PF_ParamDef def = s.instance->Definition(row.index);
+    EXPECT_EQ(def.uu.id, row.id);
+    EXPECT_EQ(def.param_type, row.type);
+    EXPECT_EQ(Name(def), row.name);
+    EXPECT_EQ(def.flags, row.flags);
+    EXPECT_EQ(def.ui_flags, row.ui_flags);
+  }
+}
+
+TEST(ParamsSetup, FixedDefaults) {
+  SetUpInstance s = MakeInstance();
+  host::Instance &in = *s.instance;
+  const PF_ParamDef input_range = in.Definition(kInputRangeIndex);
+  EXPECT_EQ(input_range.u.pd.num_choices, 19);
+  EXPECT_EQ(input_range.u.pd.dephault, 15);
+  EXPECT_EQ(input_range.u.pd.value, 15);
+  EXPECT_STREQ(input_range.u.pd.u.namesptr,
+               "Intensity|Hue|Saturation|(-|Red|Green|Blue|Alpha|(-|Cyan|Magenta|Yellow|Black|(-|"
+               "Min RGB|Max RGB|(-|Min CMYK|Max CMYK");
+  const PF_ParamDef over = in.Definition(kValuesOver1Index);
+  EXPECT_EQ(over.u.pd.num_choices, 3);
+  EXPECT_EQ(over.u.pd.dephault, 3);
+  EXPECT_STREQ(over.u.pd.u.namesptr, "Clamp|Wrap Back To 0|Bounce");
+
+  for (PF_ParamIndex i :
+       {kFlipInputRangeIndex, kLockAlphaHandlesIndex, kDiscreteColorTransitionsIndex,
+        kSmoothWrapIndex, kCompositeOverOriginalIndex, kFlagsInitializedIndex}) {
+    const PF_ParamDef box = in.Definition(i);
+    const int on = i == kLockAlphaHandlesIndex;
+    EXPECT_EQ(box.u.bd.value, on) << i;
+    EXPECT_EQ(box.u.bd.dephault, on) << i;
+    EXPECT_STREQ(box.u.bd.u.nameptr, "") << i;
+  }
+
+  const PF_ParamDef output = in.Definition(kOutputRangeIndex);
+  EXPECT_EQ(output.ui_width, 30);
+  EXPECT_EQ(output.ui_height, 280);
+  const PF_Pixel black{255, 0, 0, 0}, color{255, 5, 230, 215};
+  EXPECT_EQ(std::memcmp(&output.u.cd.value, &black, 4), 0);
+  EXPECT_EQ(std::memcmp(&output.u.cd.dephault, &black, 4), 0);
+  const PF_ParamDef proxy_color = in.Definition(kColorIndex);
+  EXPECT_EQ(std::memcmp(&proxy_color.u.cd.dephault, &color, 4), 0);
+  EXPECT_EQ(in.Definition(kInputRangeOffsetIndex).u.ad.dephault, 0);
+
+  struct SliderCase {
+    PF_ParamIndex index;
+    float min, max, dephault;
+    A_short precision, display;
+  };
+  for (const SliderCase &c : {SliderCase{kPositionIndex, 0, 100, 50, 2, 0},
+                              SliderCase{kAlphaPositionIndex, 0, 100, 50, 2, 0},
+                              SliderCase{kAlphaValueIndex, 0, 100, 100, 2, 1},
+                              SliderCase{kCycleScaleIndex, 0.01f, 20, 1, 4, 0},
+                              SliderCase{kBlendWithOriginalIndex, 0, 100, 0, 2, 1}}) {
+    SCOPED_TRACE(c.index);
+    const PF_FloatSliderDef f = in.Definition(c.index).u.fs_d;
+    EXPECT_EQ(f.valid_min, c.min);
+    EXPECT_EQ(f.slider_min, c.min);
+    EXPECT_EQ(f.valid_max, c.max);
+    EXPECT_EQ(f.slider_max, c.max);
+    EXPECT_EQ(f.dephault, c.dephault);
+    EXPECT_EQ(f.value, static_cast<double>(c.dephault));
+    EXPECT_EQ(f.precision, c.precision);
+    EXPECT_EQ(f.display_flags, c.display);
+    EXPECT_EQ(f.fs_flags, 1u);
+    EXPECT_EQ(f.curve_tolerance, 0.05f);
+    EXPECT_EQ(f.phase, 0.0);
+  }
+
+  const PF_ParamDef arb = in.Definition(kArbDataIndex);
+  EXPECT_EQ(arb.ui_width, 1);
+  EXPECT_EQ(arb.ui_height, 1);
+  EXPECT_EQ(arb.u.arb_d.id, 419);
+  EXPECT_EQ(arb.u.arb_d.refconPV, reinterpret_cast<void *>(UINT64_C(0xdeadbeefdeadbeef)));
+  EXPECT_NE(arb.u.arb_d.dephault, nullptr);
+  EXPECT_EQ(arb.u.arb_d.value, nullptr);
+
+  ASSERT_TRUE(in.CustomUi().has_value());
+  const PF_CustomUIInfo ui = *in.CustomUi();
+  EXPECT_EQ(ui.events, PF_CustomEFlag_EFFECT);
+  EXPECT_EQ(ui.reserved | ui.comp_ui_width | ui.comp_ui_height | ui.comp_ui_alignment |
+                ui.layer_ui_width | ui.layer_ui_height | ui.layer_ui_alignment |
+                ui.preview_ui_width | ui.preview_ui_height | ui.preview_ui_alignment,
+            0);
+}
+
+TEST(ParamsSetup, SlotsRepeatEveryFiveSlots) {
+  struct Palette {
+    A_u_char red, green, blue;
+    double position;
+  };
+  constexpr Palette kPalette[] = {{15, 42, 84, 0},
+                                  {120, 60, 212, 25},
+                                  {5, 230, 215, 50},
+                                  {250, 147, 217, 75},
+                                  {36, 96, 204, 100}};
+  SetUpInstance s = MakeInstance();
+  for (int n : {1, 2, 3, 4, 5, 6, 10, 11, 99, 100}) {
+    SCOPED_TRACE(n);
+    const Palette &p = kPalette[(n - 1) % 5];
+    const std::string num = std::to_string(n);
+    const PF_ParamDef color = s.instance->Definition(ColorSlotIndex(n));
+    const PF_ParamDef position = s.instance->Definition(PositionSlotIndex(n));
+    const PF_ParamDef alpha_position = s.instance->Definition(AlphaPositionSlotIndex(n));
+    const PF_ParamDef alpha_value = s.instance->Definition(AlphaValueSlotIndex(n));
+    EXPECT_EQ(Name(color), "Color " + num);
+    EXPECT_EQ(Name(position), "Position " + num);
+    EXPECT_EQ(Name(alpha_position), "Alpha " + num + " Position");
+    EXPECT_EQ(Name(alpha_value), "Alpha " + num + " Value");
+    EXPECT_EQ(color.uu.id, 116 + n);
+    EXPECT_EQ(position.uu.id, 16 + n);
+    EXPECT_EQ(alpha_position.uu.id, 216 + n);
+    EXPECT_EQ(alpha_value.uu.id, 316 + n);
+    for (const PF_ParamDef &def : {color, position, alpha_position, alpha_value}) {
+      EXPECT_EQ(def.flags, 0x240);
+      EXPECT_EQ(def.ui_flags, 0);
+    }
+    const PF_Pixel expected{255, p.red, p.green, p.blue};
+    EXPECT_EQ(std::memcmp(&color.u.cd.value, &expected, 4), 0);
+    EXPECT_EQ(std::memcmp(&color.u.cd.dephault, &expected, 4), 0);
+    EXPECT_EQ(position.u.fs_d.value, p.position);
+    EXPECT_EQ(alpha_position.u.fs_d.value, p.position);
+    EXPECT_EQ(alpha_position.u.fs_d.valid_max, 100.0f);
+    EXPECT_EQ(alpha_value.u.fs_d.value, 100.0);
+    EXPECT_EQ(alpha_value.u.fs_d.display_flags, PF_ValueDisplayFlag_PERCENT);
+    EXPECT_EQ(position.u.fs_d.display_flags, 0);
+  }
+}
+
+TEST(ParamsSetup, PremiereDeclaresOutputRangeAsRecordlessArbitraryData) {
+  SetUpInstance s = MakeInstance({.appl_id = host::kPremierePro});
+  ASSERT_EQ(s.setup.err, 0);
+  const PF_ParamDef output = s.instance->Definition(kOutputRangeIndex);
+  EXPECT_EQ(output.param_type, PF_Param_ARBITRARY_DATA);
+  EXPECT_EQ(output.flags, 0);
+  EXPECT_EQ(output.ui_flags, PF_PUI_CONTROL);
+  EXPECT_EQ(output.ui_width, 30);
+  EXPECT_EQ(output.ui_height, 280);
+  EXPECT_EQ(output.u.arb_d.id, 4);
+  EXPECT_EQ(output.u.arb_d.dephault, nullptr);
+  EXPECT_EQ(output.u.arb_d.value, nullptr);
+  EXPECT_EQ(output.u.arb_d.refconPV, nullptr);
+  EXPECT_EQ(s.instance->ArbitraryValue(kOutputRangeIndex), nullptr);
+  EXPECT_NE(s.instance->ArbitraryValue(kArbDataIndex), nullptr);
+}
+
+/// Handles the instance holds: the declared default and the value of each record parameter.
+int HeldHandles(host::Instance &in) {
+  int held = 0;
+  for (int i = 0; i < in.ParamCount(); ++i) {
+    held +=
+        in.Definition(i).param_type == PF_Param_ARBITRARY_DATA && in.Definition(i).u.arb_d.dephault;
+    held += in.ArbitraryValue(i) != nullptr;
+  }
+  return held;
+}
+
+TEST(ParamsSetupFailures, RefusedParameterStopsAtOnce) {
+  // The nth parameter refused, with n the parameter's index.
+  for (int n : {1, 5, 6, 15, 214, 300, 420, 421}) {
+    SCOPED_TRACE(n);
+    auto h = MakeHost();
+    h->GlobalSetup();
+    h->Faults().Arm({.match = "add_param", .occurrence = n, .code = 91});
+    host::Instance in(*h);
+    const host::CommandResult r = in.Setup();
+    EXPECT_EQ(r.err, 91);
+    EXPECT_EQ(r.out.num_params, 0);
+    EXPECT_EQ(in.ParamCount(), n);
+    EXPECT_EQ(CountCalls(r, "add_param"), n);
+    EXPECT_EQ(h->Handles().LiveCount(), 1 + HeldHandles(in)) << "a refused record is disposed";
+  }
+}
+
+TEST(ParamsSetupFailures, GroupMarkerResultsAreNotChecked) {
+  for (int marker : {kColorsGroupStartIndex, kColorsGroupEndIndex, kAlphaHandlesGroupStartIndex,
+                     kAlphaHandlesGroupEndIndex}) {
+    auto h = MakeHost();
+    h->GlobalSetup();
+    h->Faults().Arm({.match = "add_param", .occurrence = marker, .code = 91});
+    host::Instance in(*h);
+    const host::CommandResult r = in.Setup();
+    EXPECT_EQ(r.err, 0) << marker;
+    EXPECT_EQ(r.out.num_params, 422) << marker;
+    EXPECT_EQ(CountCalls(r, "add_param"), 421) << marker;
+  }
+}
+
+TEST(ParamsSetupFailures, FailingRegisterUiDeclaresEverythingWithoutARecord) {
+  auto h = MakeHost();
+  h->GlobalSetup();
+  h->Faults().Arm({.match = "register_ui", .code = 92});
+  host::Instance in(*h);
+  const host::CommandResult r = in.Setup();
+  EXPECT_EQ(r.err, 92);
+  EXPECT_EQ(r.out.num_params, 422);
+  ASSERT_EQ(in.ParamCount(), 422);
+  EXPECT_EQ(in.Definition(kArbDataIndex).u.arb_d.dephault, nullptr);
+  EXPECT_EQ(in.ArbitraryValue(kArbDataIndex), nullptr);
+  EXPECT_FALSE(in.CustomUi().has_value());
+  EXPECT_EQ(CountCalls(r, "AcquireSuite"), 0) << "no record is made";
+  EXPECT_EQ(h->Handles().LiveCount(), 1);
+}
+
+TEST(ParamsSetupFailures, DefaultRecordOutOfMemory) {
+  for (const char *op : {"host_new_handle", "host_lock_handle"}) {
+    SCOPED_TRACE(op);
+    auto h = MakeHost();
+    h->GlobalSetup();
+    h->Faults().Arm({.match = op, .kind = FaultKind::kNull});
+    host::Instance in(*h);
+    const host::CommandResult r = in.Setup();
+    EXPECT_EQ(r.err, PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(r.out.num_params, 422);
+    EXPECT_EQ(in.ParamCount(), 422);
+    EXPECT_EQ(in.Definition(kArbDataIndex).u.arb_d.dephault, nullptr);
+    EXPECT_EQ(h->Handles().LiveCount(), 1) << "a handle that could not be locked is disposed";
+  }
+}
+
+// Every host call of creating an instance (the declaration, then the copy of the default
+// record) fails in turn, once and from then on, as an error and as a null result. The first
+// error must come back, the declaration must stop only where it should, and nothing may leak.
+TEST(ParamsSetupFaults, EachHostCallFailedInTurn) {
+  auto h = MakeHost();
+  h->GlobalSetup();
+  h->Faults().Reset();
+  std::vector<std::string> calls;
+  std::size_t declaration_calls = 0;
+  {
+    host::Instance clean(*h);
+    const host::CommandResult r = clean.Setup();
+    ASSERT_EQ(r.err, 0);
+    declaration_calls = r.calls.size();
+    calls = h->Faults().Calls();
+  }
+  ASSERT_GT(calls.size(), 842u);
+  constexpr int kCode = 77;
+  const std::set<int> markers = {kColorsGroupStartIndex, kColorsGroupEndIndex,
+                                 kAlphaHandlesGroupStartIndex, kAlphaHandlesGroupEndIndex};
+  for (bool persistent : {false, true}) {
+    for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
+      int adds = 0;
+      for (int n = 1; n <= static_cast<int>(calls.size()); ++n) {
+        const std::string &op = calls[n - 1];
+        const bool add = op == "add_param";
+        adds += add;
+        SCOPED_TRACE(op + " #" + std::to_string(n) + (persistent ? " persistent" : " once"));
+        h->Faults().Reset();
+        h->Faults().Arm({.call_number = n, .kind = kind, .code = kCode, .persistent = persistent});
+        host::Instance in(*h);
+        const host::CommandResult r = in.Setup();
+        h->Faults().Reset();
+        if (!persistent) {
+          PF_Err expected = 0;
+          if (add && !markers.count(adds)) expected = kCode;
+          if (op == "register_ui") expected = kCode;
+          if (op.rfind("AcquireSuite", 0) == 0) expected = PF_Err_BAD_CALLBACK_PARAM;
+          if (op == "host_new_handle" || op == "host_lock_handle") expected = PF_Err_OUT_OF_MEMORY;
+          EXPECT_EQ(r.err, expected);
+        } else {
+          EXPECT_TRUE(r.err == 0 || r.err == kCode || r.err == PF_Err_OUT_OF_MEMORY ||
+                      r.err == PF_Err_BAD_CALLBACK_PARAM)
+              << r.err;
+        }
+        const bool stops = (add && !markers.count(adds)) ||
+                           (n <= static_cast<int>(declaration_calls) && r.err == 516);
+        if (!persistent) EXPECT_EQ(r.out.num_params, stops ? 0 : 422);
+        EXPECT_EQ(h->Handles().LiveCount(), 1 + HeldHandles(in));
+      }
+      EXPECT_EQ(h->Handles().LiveCount(), 1);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace huewarp::testing
