@@ -1,0 +1,339 @@
+// The ArbData record through EffectMain: its stored bytes, the host's arbitrary-data requests at
+// their edges, foreign parameters, round trips, and every failure of each request.
+#include <functional>
+#include <map>
+#include <string>
+
+#include "instance_fixture.h"
+#include "params/param_layout.h"
+
+namespace huewarp::testing {
+namespace {
+
+using host::ArbHandle;
+using host::FaultKind;
+using host::Instance;
+
+constexpr PF_ParamIndex kArb = kArbDataIndex;
+
+std::vector<std::uint8_t> DefaultRecordBytes() {
+  std::vector<std::uint8_t> b(56, 0);
+  auto put = [&b](std::size_t offset, auto v) { std::memcpy(b.data() + offset, &v, sizeof v); };
+  put(0, std::uint16_t{3});
+  put(2, std::uint16_t{3});
+  put(4, std::uint16_t{5});
+  put(6, std::uint16_t{5});
+  put(8, 1.0f);
+  put(12, 0.15f);
+  put(16, 0.2f);
+  put(20, 1.0f);
+  put(24, 50.0);
+  put(32, 50.0);
+  put(40, 100.0);
+  put(48, std::uint8_t{1});
+  return b;
+}
+
+/// A copy of the instance's record with every field changed, current_handle to `current`.
+ArbHandle ChangedRecord(SetUpInstance &s, std::uint16_t current) {
+  ArbHandle copy;
+  EXPECT_EQ(s.instance->CopyArbitrary(kArb, s.instance->ArbitraryValue(kArb), &copy), 0);
+  SetField(*s.host, copy.get(), 0, current);
+  for (std::size_t offset : {2, 4, 6}) SetField(*s.host, copy.get(), offset, std::uint16_t{9});
+  for (std::size_t offset : {8, 12, 16, 20}) SetField(*s.host, copy.get(), offset, 0.5f);
+  for (std::size_t offset : {24, 32, 40}) SetField(*s.host, copy.get(), offset, 12.25);
+  SetField(*s.host, copy.get(), 48, std::uint8_t{0});
+  return copy;
+}
+
+TEST(ArbData, EveryWayToMakeARecordGivesTheDefaultBytes) {
+  SetUpInstance s = MakeInstance();
+  ArbHandle fresh, copy_of_nothing;
+  ASSERT_EQ(s.instance->NewArbitrary(kArb, &fresh), 0);
+  ASSERT_EQ(s.instance->CopyArbitrary(kArb, nullptr, &copy_of_nothing), 0);
+  const PF_ArbitraryH made[] = {s.instance->Definition(kArb).u.arb_d.dephault,
+                                s.instance->ArbitraryValue(kArb), fresh.get(),
+                                copy_of_nothing.get()};
+  for (PF_ArbitraryH record : made) {
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(HandleBytes(*s.host, record), DefaultRecordBytes());
+  }
+  EXPECT_NE(made[0], made[1]) << "the instance's value is its own copy of the default";
+}
+
+TEST(ArbData, CompareLooksAtTheCurrentStopOnly) {
+  SetUpInstance s = MakeInstance();
+  const PF_ArbitraryH value = s.instance->ArbitraryValue(kArb);
+  struct Case {
+    const char *label;
+    std::uint16_t current;
+    PF_ArbCompareResult expected;
+  };
+  for (const Case &c : {Case{"every other field differs", 3, PF_ArbCompare_EQUAL},
+                        Case{"the current stop differs", 4, PF_ArbCompare_NOT_EQUAL}}) {
+    SCOPED_TRACE(c.label);
+    ArbHandle other = ChangedRecord(s, c.current);
+    PF_ArbCompareResult result = 99;
+    EXPECT_EQ(s.instance->CompareArbitrary(kArb, value, other.get(), &result), 0);
+    EXPECT_EQ(result, c.expected);
+  }
+  PF_ArbCompareResult result = 99;
+  EXPECT_EQ(s.instance->CompareArbitrary(kArb, value, nullptr, &result), 0);
+  EXPECT_EQ(result, PF_ArbCompare_EQUAL) << "a missing record compares equal";
+}
+
+TEST(ArbData, PrintNeedsPlainFlagsAnd512Bytes) {
+  SetUpInstance s = MakeInstance();
+  ArbHandle record42 = ChangedRecord(s, 42);
+  struct Case {
+    PF_ArbPrintFlags flags;
+    A_u_long size;
+    bool record42;
+    /// Null: the buffer is left as it was.
+    const char *text;
+  };
+  for (const Case &c :
+       {Case{0, 512, false, "current_handle=3\t"}, Case{0, 4096, true, "current_handle=42\t"},
+        Case{0, 511, false, ""}, Case{PF_ArbPrint_ABBREVIATED, 512, false, ""},
+        Case{8, 4096, false, ""}, Case{0, 0, false, nullptr}}) {
+    SCOPED_TRACE(std::to_string(c.flags) + "/" + std::to_string(c.size));
+    std::vector<A_char> buffer(4096, 'x');
+    buffer.back() = '\0';
+    PF_ArbParamsExtra request = s.instance->ArbitraryRequest(kArb, PF_Arbitrary_PRINT_FUNC);
+    request.u.print_func_params.print_flags = c.flags;
+    request.u.print_func_params.arbH =
+        c.record42 ? record42.get() : s.instance->ArbitraryValue(kArb);
+    request.u.print_func_params.print_sizeLu = c.size;
+    request.u.print_func_params.print_bufferPC = buffer.data();
+    EXPECT_EQ(s.instance->SendArbitrary(request).err, 0);
+    EXPECT_EQ(std::string(buffer.data()), c.text ? c.text : std::string(4095, 'x'));
+  }
+  std::string text;
+  EXPECT_EQ(s.instance->PrintArbitrary(kArb, s.instance->ArbitraryValue(kArb), 0, &text), 0);
+  EXPECT_EQ(text, "current_handle=3\t") << "the size the effect asks for is enough";
+}
+
+TEST(ArbData, FlattenAndUnflattenOnlyAt56Bytes) {
+  SetUpInstance s = MakeInstance();
+  ArbHandle record = ChangedRecord(s, 7);
+  const std::vector<std::uint8_t> stored = HandleBytes(*s.host, record.get());
+  for (A_u_long size : {55u, 56u, 57u}) {
+    SCOPED_TRACE(size);
+    std::vector<std::uint8_t> buffer(64, 0xEE);
+    PF_ArbParamsExtra flatten = s.instance->ArbitraryRequest(kArb, PF_Arbitrary_FLATTEN_FUNC);
+    flatten.u.flatten_func_params.arbH = record.get();
+    flatten.u.flatten_func_params.buf_sizeLu = size;
+    flatten.u.flatten_func_params.flat_dataPV = buffer.data();
+    EXPECT_EQ(s.instance->SendArbitrary(flatten).err, 0);
+    const std::vector<std::uint8_t> head(buffer.begin(), buffer.begin() + 56);
+    EXPECT_EQ(head, size == 56 ? stored : std::vector<std::uint8_t>(56, 0xEE));
+
+    const int live = s.host->Handles().LiveCount();
+    ArbHandle back;
+    std::vector<std::uint8_t> flat = stored;
+    flat.resize(size);
+    EXPECT_EQ(s.instance->UnflattenArbitrary(kArb, flat, &back), 0);
+    EXPECT_EQ(static_cast<bool>(back), size == 56);
+    if (back) EXPECT_EQ(HandleBytes(*s.host, back.get()), stored);
+    back.Reset();
+    EXPECT_EQ(s.host->Handles().LiveCount(), live);
+  }
+}
+
+TEST(ArbData, CopyTakesAll56Bytes) {
+  SetUpInstance s = MakeInstance();
+  ArbHandle source = ChangedRecord(s, 11), copy;
+  ASSERT_EQ(s.instance->CopyArbitrary(kArb, source.get(), &copy), 0);
+  EXPECT_NE(copy.get(), source.get());
+  EXPECT_EQ(HandleBytes(*s.host, copy.get()), HandleBytes(*s.host, source.get()));
+}
+
+TEST(ArbData, DisposeGivesTheHandleBack) {
+  SetUpInstance s = MakeInstance();
+  ArbHandle record;
+  ASSERT_EQ(s.instance->NewArbitrary(kArb, &record), 0);
+  PF_ArbParamsExtra request = s.instance->ArbitraryRequest(kArb, PF_Arbitrary_DISPOSE_FUNC);
+  request.u.dispose_func_params.arbH = record.get();
+  EXPECT_EQ(s.instance->SendArbitrary(request).err, 0);
+  EXPECT_FALSE(s.host->Handles().IsLive(record.Release()));
+}
+
+TEST(ArbData, ScanMakesNoRecordAndUnknownRequestsAnswerZero) {
+  SetUpInstance s = MakeInstance();
+  ArbHandle scanned;
+  EXPECT_EQ(s.instance->ScanArbitrary(kArb, "current_handle=5\t", &scanned), 0);
+  EXPECT_FALSE(scanned);
+  for (PF_FunctionSelector which : {PF_FunctionSelector{PF_Arbitrary_INTERP_FUNC}, 11, 99, -1}) {
+    PF_ArbParamsExtra request = s.instance->ArbitraryRequest(kArb, which);
+    EXPECT_EQ(s.instance->SendArbitrary(request).err, 0) << which;
+  }
+}
+
+// A parameter that is not ArbData: another refcon, or Premiere Pro's Output Range.
+TEST(ArbData, ForeignRefconAnswersPerRequest) {
+  SetUpInstance s = MakeInstance();
+  const PF_ArbitraryH value = s.instance->ArbitraryValue(kArb);
+  const int live = s.host->Handles().LiveCount();
+  for (void *refcon : {static_cast<void *>(nullptr), reinterpret_cast<void *>(0x1234)}) {
+    auto request = [&](PF_FunctionSelector which) {
+      PF_ArbParamsExtra r = s.instance->ArbitraryRequest(kArb, which);
+      r.u.new_func_params.refconPV = refcon;
+      return r;
+    };
+    PF_ArbitraryH made = nullptr;
+    PF_ArbParamsExtra r = request(PF_Arbitrary_NEW_FUNC);
+    r.u.new_func_params.arbPH = &made;
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 512);
+    EXPECT_EQ(made, nullptr);
+
+    r = request(PF_Arbitrary_DISPOSE_FUNC);
+    r.u.dispose_func_params.arbH = value;
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 512);
+    EXPECT_TRUE(s.host->Handles().IsLive(value));
+
+    r = request(PF_Arbitrary_COPY_FUNC);
+    r.u.copy_func_params.src_arbH = value;
+    r.u.copy_func_params.dst_arbPH = &made;
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 0);
+    EXPECT_EQ(made, nullptr) << "nothing is copied";
+
+    A_u_long size = 0;
+    r = request(PF_Arbitrary_FLAT_SIZE_FUNC);
+    r.u.flat_size_func_params.flat_data_sizePLu = &size;
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 0);
+    EXPECT_EQ(size, 56u);
+
+    size = 0;
+    r = request(PF_Arbitrary_PRINT_SIZE_FUNC);
+    r.u.print_size_func_params.print_sizePLu = &size;
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 514);
+    EXPECT_EQ(size, 0u);
+
+    std::vector<A_char> buffer(512, 'x');
+    r = request(PF_Arbitrary_PRINT_FUNC);
+    r.u.print_func_params.arbH = value;
+    r.u.print_func_params.print_sizeLu = 512;
+    r.u.print_func_params.print_bufferPC = buffer.data();
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 514);
+    EXPECT_EQ(buffer[0], 'x');
+
+    r = request(PF_Arbitrary_SCAN_FUNC);
+    r.u.scan_func_params.bufPC = "current_handle=1\t";
+    r.u.scan_func_params.arbPH = &made;
+    EXPECT_EQ(s.instance->SendArbitrary(r).err, 514);
+    EXPECT_EQ(s.host->Handles().LiveCount(), live);
+  }
+
+  SetUpInstance premiere = MakeInstance({.appl_id = host::kPremierePro});
+  ArbHandle made;
+  EXPECT_EQ(premiere.instance->NewArbitrary(kOutputRangeIndex, &made), 512);
+  EXPECT_FALSE(made);
+}
+
+/// One request the host makes, run against a set-up instance.
+struct Request {
+  const char *name;
+  std::function<PF_Err(SetUpInstance &, std::vector<ArbHandle> &)> run;
+  /// The error each failing host operation must produce when it fails once; others give 0.
+  std::map<std::string, PF_Err> errors;
+};
+
+const std::vector<Request> &Requests() {
+  static const std::vector<Request> requests = {
+      {"new",
+       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
+         return s.instance->NewArbitrary(kArb, &out.emplace_back());
+       },
+       {{"AcquireSuite", 516}, {"host_new_handle", 4}, {"host_lock_handle", 4}}},
+      {"copy",
+       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
+         return s.instance->CopyArbitrary(kArb, s.instance->ArbitraryValue(kArb),
+                                          &out.emplace_back());
+       },
+       {{"AcquireSuite", 516}, {"host_new_handle", 4}, {"host_lock_handle", 4}}},
+      {"flatten",
+       [](SetUpInstance &s, std::vector<ArbHandle> &) {
+         std::vector<std::uint8_t> bytes;
+         return s.instance->FlattenArbitrary(kArb, s.instance->ArbitraryValue(kArb), &bytes);
+       },
+       {}},
+      {"unflatten",
+       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
+         return s.instance->UnflattenArbitrary(kArb, DefaultRecordBytes(), &out.emplace_back());
+       },
+       {}},
+      {"compare",
+       [](SetUpInstance &s, std::vector<ArbHandle> &) {
+         PF_ArbCompareResult result;
+         const PF_ArbitraryH value = s.instance->ArbitraryValue(kArb);
+         return s.instance->CompareArbitrary(kArb, value, value, &result);
+       },
+       {{"host_lock_handle", 514}}},
+      {"print",
+       [](SetUpInstance &s, std::vector<ArbHandle> &) {
+         std::string text;
+         return s.instance->PrintArbitrary(kArb, s.instance->ArbitraryValue(kArb), 0, &text);
+       },
+       {{"host_lock_handle", 514}, {"sprintf", 4}}},
+      {"dispose",
+       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
+         return s.instance->DisposeArbitrary(kArb, out.at(0).Release());
+       },
+       {}},
+  };
+  return requests;
+}
+
+PF_Err Expected(const Request &request, const std::string &op) {
+  for (const auto &[prefix, err] : request.errors) {
+    if (op.rfind(prefix, 0) == 0) return err;
+  }
+  return 0;
+}
+
+// Each host call a request makes fails in turn, once and from then on, as an error and as a
+// null result: the request answers as it must and leaves no handle or lock behind.
+TEST(ArbDataFaults, EachHostCallOfEachRequestFailedInTurn) {
+  SetUpInstance s = MakeInstance();
+  const int live = s.host->Handles().LiveCount();
+  for (const Request &request : Requests()) {
+    auto prepare = [&] {
+      s.host->Faults().Reset();
+      std::vector<ArbHandle> out;
+      if (std::string(request.name) == "dispose") {
+        EXPECT_EQ(s.instance->NewArbitrary(kArb, &out.emplace_back()), 0);
+      }
+      s.host->Faults().Reset();
+      return out;
+    };
+    std::vector<ArbHandle> clean_out = prepare();
+    ASSERT_EQ(request.run(s, clean_out), 0) << request.name;
+    const std::vector<std::string> calls = s.host->Faults().Calls();
+    clean_out.clear();
+    for (bool persistent : {false, true}) {
+      for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
+        for (int n = 1; n <= static_cast<int>(calls.size()); ++n) {
+          const std::string &op = calls[n - 1];
+          SCOPED_TRACE(std::string(request.name) + ": " + op + (persistent ? " persistent" : ""));
+          std::vector<ArbHandle> out = prepare();
+          s.host->Faults().Arm(
+              {.call_number = n, .kind = kind, .code = 77, .persistent = persistent});
+          const PF_Err err = request.run(s, out);
+          s.host->Faults().Reset();
+          if (persistent) {
+            EXPECT_TRUE(err == 0 || err == Expected(request, op) || err == 4 || err == 514 ||
+                        err == 516)
+                << err;
+          } else {
+            EXPECT_EQ(err, Expected(request, op));
+          }
+          out.clear();
+          EXPECT_EQ(s.host->Handles().LiveCount(), live);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace huewarp::testing
