@@ -8,7 +8,15 @@ namespace {
 
 A_u_long Scale(StreamTime t) { return t.scale ? t.scale : 1; }
 
-double Seconds(StreamTime t) { return static_cast<double>(t.value) / Scale(t); }
+/// How far `t` lies from `a` to `b`, from exact tick differences: a keyframe time or a point
+/// halfway between two gives an exact fraction whatever the scales.
+double Fraction(StreamTime t, StreamTime a, StreamTime b) {
+  const std::int64_t from_a =
+      static_cast<std::int64_t>(t.value) * Scale(a) - static_cast<std::int64_t>(a.value) * Scale(t);
+  const std::int64_t span =
+      static_cast<std::int64_t>(b.value) * Scale(a) - static_cast<std::int64_t>(a.value) * Scale(b);
+  return static_cast<double>(from_a) * Scale(b) / (static_cast<double>(span) * Scale(t));
+}
 
 A_u_char Channel8(float v) {
   return static_cast<A_u_char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
@@ -104,8 +112,7 @@ ParamValue ParamStream::ValueAt(StreamTime time) const {
   });
   const Keyframe &before = *(next - 1);
   if (CompareTimes(before.time, time) == 0) return before.value;
-  const double t0 = Seconds(before.time), t1 = Seconds(next->time);
-  return Interpolate(before.value, next->value, (Seconds(time) - t0) / (t1 - t0));
+  return Interpolate(before.value, next->value, Fraction(time, before.time, next->time));
 }
 
 void ParamStream::SetKeyframe(StreamTime time, ParamValue value) {
