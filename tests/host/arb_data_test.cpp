@@ -16,22 +16,13 @@ using host::Instance;
 
 constexpr PF_ParamIndex kArb = kArbDataIndex;
 
+/// The default record as stored: four u16 slot fields, last_color as four f32 (1, 0.15, 0.2, 1),
+/// three f64 (50, 50, 100), last_lock 1 and seven zero bytes.
 std::vector<std::uint8_t> DefaultRecordBytes() {
-  std::vector<std::uint8_t> b(56, 0);
-  auto put = [&b](std::size_t offset, auto v) { std::memcpy(b.data() + offset, &v, sizeof v); };
-  put(0, std::uint16_t{3});
-  put(2, std::uint16_t{3});
-  put(4, std::uint16_t{5});
-  put(6, std::uint16_t{5});
-  put(8, 1.0f);
-  put(12, 0.15f);
-  put(16, 0.2f);
-  put(20, 1.0f);
-  put(24, 50.0);
-  put(32, 50.0);
-  put(40, 100.0);
-  put(48, std::uint8_t{1});
-  return b;
+  return {3,    0,    3,    0,    5,    0,    5, 0, 0,    0,    0x80, 0x3f, 0x9a, 0x99,
+          0x19, 0x3e, 0xcd, 0xcc, 0x4c, 0x3e, 0, 0, 0x80, 0x3f, 0,    0,    0,    0,
+          0,    0,    0x49, 0x40, 0,    0,    0, 0, 0,    0,    0x49, 0x40, 0,    0,
+          0,    0,    0,    0,    0x59, 0x40, 1, 0, 0,    0,    0,    0,    0,    0};
 }
 
 /// A copy of the instance's record with every field changed, current_handle to `current`.
@@ -169,65 +160,67 @@ TEST(ArbData, ScanMakesNoRecordAndUnknownRequestsAnswerZero) {
   }
 }
 
-// A parameter that is not ArbData: another refcon, or Premiere Pro's Output Range.
+// A parameter that is not ArbData (any other refcon) is refused where a record would be made,
+// printed, scanned or given back, and ignored by copy; its flat size is still reported.
 TEST(ArbData, ForeignRefconAnswersPerRequest) {
   SetUpInstance s = MakeInstance();
   const PF_ArbitraryH value = s.instance->ArbitraryValue(kArb);
   const int live = s.host->Handles().LiveCount();
+  using Union = decltype(PF_ArbParamsExtra::u);
+  struct Scratch {
+    PF_ArbitraryH value, *made;
+    A_u_long *size;
+    A_char *buffer;
+    void *refcon;
+  };
+  struct Case {
+    PF_FunctionSelector which;
+    PF_Err err;
+    A_u_long size;
+    void (*fill)(Union &, Scratch);
+  };
+  const Case kCases[] = {
+      {PF_Arbitrary_NEW_FUNC, 512, 0,
+       [](Union &u, Scratch x) { u.new_func_params.arbPH = x.made; }},
+      {PF_Arbitrary_DISPOSE_FUNC, 512, 0,
+       [](Union &u, Scratch x) { u.dispose_func_params.arbH = x.value; }},
+      {PF_Arbitrary_COPY_FUNC, 0, 0,
+       [](Union &u, Scratch x) {
+         u.copy_func_params = {x.refcon, x.value, x.made};
+       }},
+      {PF_Arbitrary_FLAT_SIZE_FUNC, 0, 56,
+       [](Union &u, Scratch x) { u.flat_size_func_params.flat_data_sizePLu = x.size; }},
+      {PF_Arbitrary_PRINT_SIZE_FUNC, 514, 0,
+       [](Union &u, Scratch x) { u.print_size_func_params.print_sizePLu = x.size; }},
+      {PF_Arbitrary_PRINT_FUNC, 514, 0,
+       [](Union &u, Scratch x) {
+         u.print_func_params = {x.refcon, 0, x.value, 512, x.buffer};
+       }},
+      {PF_Arbitrary_SCAN_FUNC, 514, 0,
+       [](Union &u, Scratch x) {
+         u.scan_func_params = {x.refcon, "current_handle=1\t", 17, x.made};
+       }},
+  };
   for (void *refcon : {static_cast<void *>(nullptr), reinterpret_cast<void *>(0x1234)}) {
-    auto request = [&](PF_FunctionSelector which) {
-      PF_ArbParamsExtra r = s.instance->ArbitraryRequest(kArb, which);
+    for (const Case &c : kCases) {
+      SCOPED_TRACE(c.which);
+      PF_ArbitraryH made = nullptr;
+      A_u_long size = 0;
+      std::vector<A_char> buffer(512, 'x');
+      PF_ArbParamsExtra r = s.instance->ArbitraryRequest(kArb, c.which);
+      c.fill(r.u, Scratch{value, &made, &size, buffer.data(), refcon});
       r.u.new_func_params.refconPV = refcon;
-      return r;
-    };
-    PF_ArbitraryH made = nullptr;
-    PF_ArbParamsExtra r = request(PF_Arbitrary_NEW_FUNC);
-    r.u.new_func_params.arbPH = &made;
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 512);
-    EXPECT_EQ(made, nullptr);
-
-    r = request(PF_Arbitrary_DISPOSE_FUNC);
-    r.u.dispose_func_params.arbH = value;
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 512);
-    EXPECT_TRUE(s.host->Handles().IsLive(value));
-
-    r = request(PF_Arbitrary_COPY_FUNC);
-    r.u.copy_func_params.src_arbH = value;
-    r.u.copy_func_params.dst_arbPH = &made;
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 0);
-    EXPECT_EQ(made, nullptr) << "nothing is copied";
-
-    A_u_long size = 0;
-    r = request(PF_Arbitrary_FLAT_SIZE_FUNC);
-    r.u.flat_size_func_params.flat_data_sizePLu = &size;
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 0);
-    EXPECT_EQ(size, 56u);
-
-    size = 0;
-    r = request(PF_Arbitrary_PRINT_SIZE_FUNC);
-    r.u.print_size_func_params.print_sizePLu = &size;
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 514);
-    EXPECT_EQ(size, 0u);
-
-    std::vector<A_char> buffer(512, 'x');
-    r = request(PF_Arbitrary_PRINT_FUNC);
-    r.u.print_func_params.arbH = value;
-    r.u.print_func_params.print_sizeLu = 512;
-    r.u.print_func_params.print_bufferPC = buffer.data();
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 514);
-    EXPECT_EQ(buffer[0], 'x');
-
-    r = request(PF_Arbitrary_SCAN_FUNC);
-    r.u.scan_func_params.bufPC = "current_handle=1\t";
-    r.u.scan_func_params.arbPH = &made;
-    EXPECT_EQ(s.instance->SendArbitrary(r).err, 514);
-    EXPECT_EQ(s.host->Handles().LiveCount(), live);
+      EXPECT_EQ(s.instance->SendArbitrary(r).err, c.err);
+      EXPECT_EQ(made, nullptr);
+      EXPECT_EQ(size, c.size);
+      EXPECT_EQ(buffer[0], 'x');
+      EXPECT_TRUE(s.host->Handles().IsLive(value));
+      EXPECT_EQ(s.host->Handles().LiveCount(), live);
+    }
   }
-
   SetUpInstance premiere = MakeInstance({.appl_id = host::kPremierePro});
   ArbHandle made;
   EXPECT_EQ(premiere.instance->NewArbitrary(kOutputRangeIndex, &made), 512);
-  EXPECT_FALSE(made);
 }
 
 /// One request the host makes, run against a set-up instance.

@@ -217,66 +217,51 @@ int HeldHandles(host::Instance &in) {
   return held;
 }
 
-TEST(ParamsSetupFailures, RefusedParameterStopsAtOnce) {
-  // The nth parameter refused, with n the parameter's index.
-  for (int n : {1, 5, 6, 15, 214, 300, 420, 421}) {
-    SCOPED_TRACE(n);
-    auto h = MakeHost();
-    h->GlobalSetup();
-    h->Faults().Arm({.match = "add_param", .occurrence = n, .code = 91});
-    host::Instance in(*h);
-    const host::CommandResult r = in.Setup();
-    EXPECT_EQ(r.err, 91);
-    EXPECT_EQ(r.out.num_params, 0);
-    EXPECT_EQ(in.ParamCount(), n);
-    EXPECT_EQ(CountCalls(r, "add_param"), n);
-    EXPECT_EQ(h->Handles().LiveCount(), 1 + HeldHandles(in)) << "a refused record is disposed";
-  }
+struct FailureCase {
+  const char *label;
+  host::FaultRule fault;
+  PF_Err err;
+  A_long num_params;
+  /// Parameters the host holds (the layer included) and add_param calls made.
+  int held, adds;
+  bool record;
+};
+
+host::FaultRule Refuse(int nth) { return {.match = "add_param", .occurrence = nth, .code = 91}; }
+host::FaultRule Fail(const char *op, FaultKind kind) {
+  return {.match = op, .kind = kind, .code = 92};
 }
 
-TEST(ParamsSetupFailures, GroupMarkerResultsAreNotChecked) {
-  for (int marker : {kColorsGroupStartIndex, kColorsGroupEndIndex, kAlphaHandlesGroupStartIndex,
-                     kAlphaHandlesGroupEndIndex}) {
+const FailureCase kFailures[] = {
+    {"first parameter refused", Refuse(1), 91, 0, 1, 1, false},
+    {"Output Range refused", Refuse(5), 91, 0, 5, 5, false},
+    {"a slot refused", Refuse(300), 91, 0, 300, 300, false},
+    {"ArbData refused", Refuse(421), 91, 0, 421, 421, false},
+    {"group start refused", Refuse(14), 0, 422, 421, 421, true},
+    {"group end refused", Refuse(417), 0, 422, 421, 421, true},
+    {"register_ui fails", Fail("register_ui", FaultKind::kError), 92, 422, 422, 421, false},
+    {"no handle for the record", Fail("host_new_handle", FaultKind::kNull), 4, 422, 422, 421,
+     false},
+    {"record cannot be locked", Fail("host_lock_handle", FaultKind::kNull), 4, 422, 422, 421,
+     false},
+};
+
+TEST(ParamsSetupFailures, EachFailureAsTheHostSeesIt) {
+  for (const FailureCase &c : kFailures) {
+    SCOPED_TRACE(c.label);
     auto h = MakeHost();
     h->GlobalSetup();
-    h->Faults().Arm({.match = "add_param", .occurrence = marker, .code = 91});
+    h->Faults().Arm(c.fault);
     host::Instance in(*h);
     const host::CommandResult r = in.Setup();
-    EXPECT_EQ(r.err, 0) << marker;
-    EXPECT_EQ(r.out.num_params, 422) << marker;
-    EXPECT_EQ(CountCalls(r, "add_param"), 421) << marker;
-  }
-}
-
-TEST(ParamsSetupFailures, FailingRegisterUiDeclaresEverythingWithoutARecord) {
-  auto h = MakeHost();
-  h->GlobalSetup();
-  h->Faults().Arm({.match = "register_ui", .code = 92});
-  host::Instance in(*h);
-  const host::CommandResult r = in.Setup();
-  EXPECT_EQ(r.err, 92);
-  EXPECT_EQ(r.out.num_params, 422);
-  ASSERT_EQ(in.ParamCount(), 422);
-  EXPECT_EQ(in.Definition(kArbDataIndex).u.arb_d.dephault, nullptr);
-  EXPECT_EQ(in.ArbitraryValue(kArbDataIndex), nullptr);
-  EXPECT_FALSE(in.CustomUi().has_value());
-  EXPECT_EQ(CountCalls(r, "AcquireSuite"), 0) << "no record is made";
-  EXPECT_EQ(h->Handles().LiveCount(), 1);
-}
-
-TEST(ParamsSetupFailures, DefaultRecordOutOfMemory) {
-  for (const char *op : {"host_new_handle", "host_lock_handle"}) {
-    SCOPED_TRACE(op);
-    auto h = MakeHost();
-    h->GlobalSetup();
-    h->Faults().Arm({.match = op, .kind = FaultKind::kNull});
-    host::Instance in(*h);
-    const host::CommandResult r = in.Setup();
-    EXPECT_EQ(r.err, PF_Err_OUT_OF_MEMORY);
-    EXPECT_EQ(r.out.num_params, 422);
-    EXPECT_EQ(in.ParamCount(), 422);
-    EXPECT_EQ(in.Definition(kArbDataIndex).u.arb_d.dephault, nullptr);
-    EXPECT_EQ(h->Handles().LiveCount(), 1) << "a handle that could not be locked is disposed";
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out.num_params, c.num_params);
+    EXPECT_EQ(in.ParamCount(), c.held);
+    EXPECT_EQ(CountCalls(r, "add_param"), c.adds) << "a refused parameter ends the declaration";
+    const PF_ParamIndex arb = in.IndexOfId(419);
+    EXPECT_EQ(arb > 0 && in.Definition(arb).u.arb_d.dephault, c.record);
+    EXPECT_EQ(in.CustomUi().has_value(), c.held > kOutputRangeIndex && c.err != 92);
+    EXPECT_EQ(h->Handles().LiveCount(), 1 + HeldHandles(in)) << "a record not handed over leaks";
   }
 }
 
