@@ -30,7 +30,8 @@ namespace huewarp::host {
 class Instance;
 
 /// A record of an arbitrary-data parameter held by the host. Dropping it disposes of it through
-/// the effect (PF_Arbitrary_DISPOSE_FUNC), and the host frees it itself if the effect did not.
+/// the effect (PF_Arbitrary_DISPOSE_FUNC), and the host frees it itself if the effect did not;
+/// so it must be dropped before the instance that made it.
 class ArbHandle {
  public:
   ArbHandle() = default;
