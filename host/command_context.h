@@ -3,6 +3,7 @@
 // that carry no effect reference find it through the calling thread.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ struct CommandContext {
   std::vector<std::string> debug_output;
   /// Host operations this command made, in order, as the fault gate labels them.
   std::vector<std::string> calls;
+  /// Objects the host handed out for this command only (AEGP references); freed when it ends.
+  std::vector<std::shared_ptr<void>> owned;
 };
 
 /// The command running on this thread, or null outside commands.

@@ -58,6 +58,7 @@ void PutValue(PF_ParamDef &def, const ParamValue &value) {
       break;
     case PF_Param_COLOR:
       def.u.cd.value = value.AsColor8();
+      StampFloatColor(def, value.AsColorFloat());
       break;
     default:
       break;
@@ -501,6 +502,15 @@ PF_Err Instance::Checkout(PF_ParamIndex index, StreamTime time, PF_ParamDef *par
   if (param->param_type == PF_Param_ARBITRARY_DATA) param->u.arb_d.value = source.value.get();
   ++checkouts_;
   return PF_Err_NONE;
+}
+
+PF_Err Instance::SetValueFromEffect(PF_ParamIndex index, ParamValue value) {
+  return SetValue(index, value);
+}
+
+PF_Err Instance::SetDynamicStreamFlagFromEffect(PF_ParamIndex index, AEGP_DynStreamFlags flag,
+                                                bool on, bool /*undoable*/) {
+  return SetDynamicStreamFlag(index, flag, on);
 }
 
 }  // namespace huewarp::host

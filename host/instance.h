@@ -185,6 +185,11 @@ class Instance {
   /// checkout_param: the definition with the value at `time`.
   PF_Err Checkout(PF_ParamIndex index, StreamTime time, PF_ParamDef *param) const;
   void NoteCheckin() { ++checkins_; }
+  /// AEGP_SetStreamValue: the value of a stream without keyframes (516 once it has some).
+  PF_Err SetValueFromEffect(PF_ParamIndex index, ParamValue value);
+  /// AEGP_SetDynamicStreamFlag; `undoable` changes can be undone by the user.
+  PF_Err SetDynamicStreamFlagFromEffect(PF_ParamIndex index, AEGP_DynStreamFlags flag, bool on,
+                                        bool undoable);
   /// Checkouts and check-ins so far; effects need not check in, so the two may differ.
   int Checkouts() const { return checkouts_; }
   int Checkins() const { return checkins_; }

@@ -40,7 +40,7 @@ PF_Err RegisterUi(PF_ProgPtr effect_ref, PF_CustomUIInfo *info) {
 
 PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long,
                      A_u_long time_scale, PF_ParamDef *param) {
-  const FaultDecision fault = Consult("checkout_param");
+  const FaultDecision fault = Consult("checkout_param", std::to_string(index));
   if (fault.fail) return fault.code;
   Instance *instance = InstanceOf(effect_ref);
   if (!instance || !param) return PF_Err_BAD_CALLBACK_PARAM;

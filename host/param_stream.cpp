@@ -1,5 +1,7 @@
 #include "host/param_stream.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 
@@ -46,8 +48,9 @@ ParamValue ParamValue::Int(std::int32_t value) {
 }
 
 ParamValue ParamValue::Color(PF_Pixel color) {
-  constexpr float k = 1.0f / 255.0f;
-  return Color(PF_PixelFloat{color.alpha * k, color.red * k, color.green * k, color.blue * k});
+  // The same conversion the colour suite applies to an 8-bit definition.
+  auto f = [](A_u_char c) { return c / 255.0f; };
+  return Color(PF_PixelFloat{f(color.alpha), f(color.red), f(color.green), f(color.blue)});
 }
 
 ParamValue ParamValue::Color(PF_PixelFloat color) {
@@ -124,6 +127,35 @@ void ParamStream::SetKeyframe(StreamTime time, ParamValue value) {
     return;
   }
   keyframes_.insert(at, Keyframe{time, value});
+}
+
+namespace {
+
+constexpr std::uint32_t kFloatColorTag = 0x48576663;  // "HWfc"
+
+struct FloatColorStamp {
+  std::uint32_t tag;
+  PF_Pixel value8;
+  PF_PixelFloat color;
+};
+constexpr std::size_t kStampOffset = 16;
+static_assert(kStampOffset + sizeof(FloatColorStamp) <= sizeof(PF_ParamDefUnion));
+
+}  // namespace
+
+void StampFloatColor(PF_ParamDef &def, const PF_PixelFloat &color) {
+  const FloatColorStamp stamp{kFloatColorTag, def.u.cd.value, color};
+  std::memcpy(reinterpret_cast<std::uint8_t *>(&def.u) + kStampOffset, &stamp, sizeof stamp);
+}
+
+std::optional<PF_PixelFloat> StampedFloatColor(const PF_ParamDef &def) {
+  FloatColorStamp stamp;
+  std::memcpy(&stamp, reinterpret_cast<const std::uint8_t *>(&def.u) + kStampOffset, sizeof stamp);
+  if (stamp.tag != kFloatColorTag ||
+      std::memcmp(&stamp.value8, &def.u.cd.value, sizeof(PF_Pixel)) != 0) {
+    return std::nullopt;
+  }
+  return stamp.color;
 }
 
 }  // namespace huewarp::host

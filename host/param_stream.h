@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "AE_Effect.h"
@@ -81,5 +82,11 @@ class ParamStream {
   ParamValue constant_;
   std::vector<Keyframe> keyframes_;
 };
+
+/// Colour definitions the host hands out also carry the full-precision colour, in host-private
+/// bytes of the definition beyond the 8-bit value, as hosts keep more than 8 bits per channel.
+/// The colour suite reads it back; a definition whose 8-bit value was changed since reads as 8-bit.
+void StampFloatColor(PF_ParamDef &def, const PF_PixelFloat &color);
+std::optional<PF_PixelFloat> StampedFloatColor(const PF_ParamDef &def);
 
 }  // namespace huewarp::host

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "AE_Effect.h"
+
 namespace huewarp {
 
 struct GlobalData {
@@ -17,5 +19,18 @@ struct GlobalData {
 
 static_assert(sizeof(GlobalData) == 12);
 static_assert(offsetof(GlobalData, plugin_id) == 4 && offsetof(GlobalData, alpha_grabbed) == 8);
+
+/// The global record the host passes back, or null before setup. Read through the handle's
+/// master pointer: the record never moves after setup.
+inline GlobalData *GlobalDataOf(const PF_InData *in_data) {
+  if (!in_data || !in_data->global_data) return nullptr;
+  return static_cast<GlobalData *>(*in_data->global_data);
+}
+
+/// The AEGP plug-in identifier from the global record; 0 before setup.
+inline std::int32_t PluginIdOf(const PF_InData *in_data) {
+  const GlobalData *global = GlobalDataOf(in_data);
+  return global ? global->plugin_id : 0;
+}
 
 }  // namespace huewarp

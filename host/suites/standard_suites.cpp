@@ -8,6 +8,8 @@ void RegisterStandardSuites(SuiteRegistry &registry) {
   RegisterPixelFormatSuite(registry);
   RegisterIterateSuites(registry);
   RegisterWorldSuite(registry);
+  RegisterAegpSuites(registry);
+  RegisterColorParamSuite(registry);
   RegisterDrawbotDrawSuite(registry);
   RegisterDrawbotSupplierSuite(registry);
   RegisterDrawbotSurfaceSuite(registry);

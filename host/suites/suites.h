@@ -10,6 +10,8 @@ void RegisterUtilitySuite(SuiteRegistry &registry);
 void RegisterPixelFormatSuite(SuiteRegistry &registry);
 void RegisterIterateSuites(SuiteRegistry &registry);
 void RegisterWorldSuite(SuiteRegistry &registry);
+void RegisterAegpSuites(SuiteRegistry &registry);
+void RegisterColorParamSuite(SuiteRegistry &registry);
 void RegisterDrawbotDrawSuite(SuiteRegistry &registry);
 void RegisterDrawbotSupplierSuite(SuiteRegistry &registry);
 void RegisterDrawbotSurfaceSuite(SuiteRegistry &registry);

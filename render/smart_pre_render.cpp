@@ -1,0 +1,170 @@
+// PF_Cmd_SMART_PRE_RENDER: reads the parameters at the frame's time, builds the frame's gradient
+// into a PreRenderData record, checks out the input layer and hands the record to the host.
+#include <algorithm>
+#include <vector>
+
+#include "params/arb_data.h"
+#include "params/param_layout.h"
+#include "params/param_streams.h"
+#include "render/checked_out_param.h"
+#include "render/frame_record.h"
+#include "render/gradient.h"
+#include "render/pixel_mapping.h"
+#include "shell/debug_capture.h"
+#include "shell/global_data.h"
+#include "shell/handlers.h"
+#include "shell/scoped_handle.h"
+#include "shell/suites.h"
+
+namespace huewarp {
+namespace {
+
+bool IsEmpty(const PF_LRect &r) { return r.left >= r.right || r.top >= r.bottom; }
+
+/// Grows `dst` to include `src`; an empty source changes nothing.
+void UnionRect(const PF_LRect &src, PF_LRect &dst) {
+  if (IsEmpty(src)) return;
+  if (IsEmpty(dst)) {
+    dst = src;
+    return;
+  }
+  dst.left = std::min(dst.left, src.left);
+  dst.top = std::min(dst.top, src.top);
+  dst.right = std::max(dst.right, src.right);
+  dst.bottom = std::max(dst.bottom, src.bottom);
+}
+
+/// Everything pre-render reads, once, at the frame's time.
+struct FrameParams {
+  PF_InData *in_data;
+  PF_Err &err;
+
+  A_long Int(PF_ParamIndex index, A_long fallback) {
+    CheckedOutParam p(in_data, index, err);
+    if (!p.ok()) return fallback;
+    switch (p.def().param_type) {
+      case PF_Param_POPUP:
+        return p.u().pd.value;
+      case PF_Param_CHECKBOX:
+        return p.u().bd.value;
+      case PF_Param_ANGLE:
+        return p.u().ad.value;
+      default:
+        return fallback;
+    }
+  }
+  double Float(PF_ParamIndex index, double fallback) {
+    CheckedOutParam p(in_data, index, err);
+    return p.ok() ? p.u().fs_d.value : fallback;
+  }
+};
+
+void ReadColorStops(PF_InData *in_data, const PF_ColorParamSuite1 *colors,
+                    const StreamAccess &streams, int slots_used, PF_Err &err,
+                    std::vector<ColorStop> &stops) {
+  for (int n = 1; n <= slots_used && !err; ++n) {
+    if (IsParamStreamHidden(streams, ColorSlotIndex(n), err)) continue;
+    PF_PixelFloat color{};
+    {
+      CheckedOutParam def(in_data, ColorSlotIndex(n), err);
+      if (!def.ok()) break;
+      err = colors->PF_GetFloatingPointColorFromColorDef(in_data->effect_ref, &def.def(), &color);
+    }
+    const double position = FrameParams{in_data, err}.Float(PositionSlotIndex(n), 0.0);
+    if (err) break;
+    stops.push_back({static_cast<float>(position * 0.01), color.red * color.red,
+                     color.green * color.green, color.blue * color.blue});
+  }
+}
+
+void ReadAlphaHandles(PF_InData *in_data, const StreamAccess &streams, int slots_used, PF_Err &err,
+                      std::vector<AlphaHandle> &handles) {
+  FrameParams params{in_data, err};
+  for (int n = 1; n <= slots_used && !err; ++n) {
+    if (IsParamStreamHidden(streams, AlphaValueSlotIndex(n), err)) continue;
+    const double position = params.Float(AlphaPositionSlotIndex(n), 0.0);
+    const double value = params.Float(AlphaValueSlotIndex(n), 0.0);
+    if (err) break;
+    handles.push_back({static_cast<float>(position * 0.01), static_cast<float>(value * 0.01)});
+  }
+}
+
+}  // namespace
+
+PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtra *extra) {
+  SetTraceNumberFormat();
+  SuiteCache suites(in_data->pica_basicP);
+  PF_Err err = PF_Err_NONE;
+
+  AEGP_EffectRefH effect = nullptr;
+  const AEGP_PluginID plugin_id = PluginIdOf(in_data);
+  err = suites.PFInterface()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
+  const StreamAccess streams{suites, plugin_id, effect};
+
+  PreRenderDataPtr data = NewPreRenderData();
+  if (!data) return PF_Err_OUT_OF_MEMORY;
+  FrameParams params{in_data, err};
+
+  // Slot counts from the ArbData record, locked until the end of the command.
+  CheckedOutParam arb(in_data, kArbDataIndex, err);
+  ScopedHandleLock arb_lock(arb.ok() ? arb.u().arb_d.value : nullptr,
+                            suites.Handle()->host_lock_handle, in_data->utils->host_unlock_handle);
+  int color_slots = 0, alpha_slots = 0;
+  if (const auto *record = arb_lock.as<ArbData>()) {
+    color_slots = std::min<int>(record->color_slots_used, kMaxSlots);
+    alpha_slots = std::min<int>(record->alpha_slots_used, kMaxSlots);
+  } else if (!err) {
+    err = PF_Err_OUT_OF_MEMORY;  // no record to read
+  }
+
+  data->inputRange = static_cast<std::uint16_t>(params.Int(kInputRangeIndex, kInputMinRgb));
+  data->flip = params.Int(kFlipInputRangeIndex, 0) != 0;
+  const bool discrete = params.Int(kDiscreteColorTransitionsIndex, 0) != 0;
+
+  ScopedSuite<PF_ColorParamSuite1> colors(in_data, kColorParamSuite, out_data);
+
+  const PF_Fixed offset = params.Int(kInputRangeOffsetIndex, 0);
+  data->offsetWrapped = OffsetWrapped(offset);
+  data->offsetTurns = OffsetTurns(offset);
+  data->cycleScale = static_cast<float>(params.Float(kCycleScaleIndex, 1.0));
+  data->valuesOver1 = static_cast<std::uint16_t>(params.Int(kValuesOver1Index, 3) & 0xFFFF);
+  data->smoothWrap = params.Int(kSmoothWrapIndex, 0) != 0;
+
+  std::vector<ColorStop> stops;
+  ReadColorStops(in_data, colors.get(), streams, color_slots, err, stops);
+
+  data->composite = params.Int(kCompositeOverOriginalIndex, 0) != 0;
+  data->blend = static_cast<float>(params.Float(kBlendWithOriginalIndex, 0.0) * 0.01);
+
+  std::vector<AlphaHandle> handles;
+  ReadAlphaHandles(in_data, streams, alpha_slots, err, handles);
+
+  if (discrete) {
+    stops = MakeDiscreteColorStops(std::move(stops));
+    handles = MakeDiscreteAlphaHandles(std::move(handles));
+  }
+  const bool edge_blend = data->smoothWrap && data->cycleScale != 1.0f;
+  const bool wrap_active =
+      data->smoothWrap && (data->cycleScale != 1.0f || data->offsetWrapped != 0.0f ||
+                           data->valuesOver1 == kValuesOver1Wrap);
+  data->alphaRamp = new AlphaRamp(handles, wrap_active, edge_blend, data->cycleScale);
+  data->colorRamp = new ColorRamp(stops, wrap_active, edge_blend, data->cycleScale);
+
+  if (!err) {
+    PF_RenderRequest request = extra->input->output_request;
+    PF_CheckoutResult checkout{};
+    err = extra->cb->checkout_layer(in_data->effect_ref, kInputLayerIndex, 0, &request,
+                                    in_data->current_time, in_data->time_step, in_data->time_scale,
+                                    &checkout);
+    if (!err) {
+      UnionRect(checkout.result_rect, extra->output->result_rect);
+      UnionRect(checkout.max_result_rect, extra->output->max_result_rect);
+    }
+  }
+
+  extra->output->pre_render_data = data.release();
+  extra->output->delete_pre_render_data_func = DeletePreRenderData;
+  return err;
+}
+
+}  // namespace huewarp

@@ -1,0 +1,163 @@
+// Rendering through the host and the same pixels computed directly with the mapping core, so
+// tests can require identical bits.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "AE_GeneralPlug.h"
+#include "host/frame.h"
+#include "host/instance.h"
+#include "host/world.h"
+#include "params/param_layout.h"
+#include "render/gradient.h"
+#include "render/pixel_mapping.h"
+#include "render/pre_render_data.h"
+
+namespace huewarp::testing {
+
+struct TestStop {
+  double position;
+  float red, green, blue;
+};
+struct TestHandle {
+  double position;
+  double value;
+};
+
+/// A parameter set: the mapping parameters and a gradient of at most five stops and handles.
+struct Look {
+  const char *name = "default";
+  std::uint16_t input_range = kInputMinRgb;
+  double offset_degrees = 0;
+  bool flip = false;
+  std::uint16_t values_over1 = kValuesOver1Bounce;
+  double cycle_scale = 1;
+  bool smooth_wrap = false;
+  bool discrete = false;
+  bool composite = false;
+  double blend = 0;
+  std::vector<TestStop> stops = {{0, 15 / 255.f, 42 / 255.f, 84 / 255.f},
+                                 {25, 120 / 255.f, 60 / 255.f, 212 / 255.f},
+                                 {50, 5 / 255.f, 230 / 255.f, 215 / 255.f},
+                                 {75, 250 / 255.f, 147 / 255.f, 217 / 255.f},
+                                 {100, 36 / 255.f, 96 / 255.f, 204 / 255.f}};
+  std::vector<TestHandle> alphas = {{0, 100}, {25, 100}, {50, 100}, {75, 100}, {100, 100}};
+};
+
+/// Sets the instance's parameters to the look; slots beyond its stops and handles are hidden.
+inline void ApplyLook(host::Instance &instance, const Look &look) {
+  using host::ParamValue;
+  instance.SetValue(kInputRangeIndex, ParamValue::Int(look.input_range));
+  instance.SetValue(kInputRangeOffsetIndex,
+                    ParamValue::Angle(static_cast<PF_Fixed>(look.offset_degrees * 65536)));
+  instance.SetValue(kFlipInputRangeIndex, ParamValue::Int(look.flip));
+  instance.SetValue(kValuesOver1Index, ParamValue::Int(look.values_over1));
+  instance.SetValue(kCycleScaleIndex, ParamValue::Float(look.cycle_scale));
+  instance.SetValue(kSmoothWrapIndex, ParamValue::Int(look.smooth_wrap));
+  instance.SetValue(kDiscreteColorTransitionsIndex, ParamValue::Int(look.discrete));
+  instance.SetValue(kCompositeOverOriginalIndex, ParamValue::Int(look.composite));
+  instance.SetValue(kBlendWithOriginalIndex, ParamValue::Float(look.blend));
+  for (int n = 1; n <= 5; ++n) {
+    const bool used = n <= static_cast<int>(look.stops.size());
+    instance.SetDynamicStreamFlag(ColorSlotIndex(n), AEGP_DynStreamFlag_HIDDEN, !used);
+    if (used) {
+      const TestStop &s = look.stops[n - 1];
+      instance.SetValue(ColorSlotIndex(n),
+                        ParamValue::Color(PF_PixelFloat{1, s.red, s.green, s.blue}));
+      instance.SetValue(PositionSlotIndex(n), ParamValue::Float(s.position));
+    }
+    const bool handle = n <= static_cast<int>(look.alphas.size());
+    instance.SetDynamicStreamFlag(AlphaValueSlotIndex(n), AEGP_DynStreamFlag_HIDDEN, !handle);
+    if (handle) {
+      instance.SetValue(AlphaPositionSlotIndex(n), ParamValue::Float(look.alphas[n - 1].position));
+      instance.SetValue(AlphaValueSlotIndex(n), ParamValue::Float(look.alphas[n - 1].value));
+    }
+  }
+}
+
+/// The frame record the look should produce, built with the core alone.
+struct ExpectedRecord {
+  explicit ExpectedRecord(const Look &look) {
+    std::vector<ColorStop> stops;
+    for (const TestStop &s : look.stops) {
+      stops.push_back({static_cast<float>(s.position * 0.01), s.red * s.red, s.green * s.green,
+                       s.blue * s.blue});
+    }
+    std::vector<AlphaHandle> handles;
+    for (const TestHandle &h : look.alphas) {
+      handles.push_back(
+          {static_cast<float>(h.position * 0.01), static_cast<float>(h.value * 0.01)});
+    }
+    if (look.discrete) {
+      stops = MakeDiscreteColorStops(std::move(stops));
+      handles = MakeDiscreteAlphaHandles(std::move(handles));
+    }
+    const PF_Fixed offset = static_cast<PF_Fixed>(look.offset_degrees * 65536);
+    record = PreRenderData{};
+    record.inputRange = look.input_range;
+    record.valuesOver1 = look.values_over1;
+    record.offsetWrapped = OffsetWrapped(offset);
+    record.offsetTurns = OffsetTurns(offset);
+    record.cycleScale = static_cast<float>(look.cycle_scale);
+    record.flip = look.flip;
+    record.composite = look.composite;
+    record.blend = static_cast<float>(look.blend * 0.01);
+    record.smoothWrap = look.smooth_wrap;
+    const bool edge = look.smooth_wrap && record.cycleScale != 1.0f;
+    const bool wrap = look.smooth_wrap && (record.cycleScale != 1.0f || record.offsetWrapped != 0 ||
+                                           look.values_over1 == kValuesOver1Wrap);
+    alpha = std::make_unique<AlphaRamp>(handles, wrap, edge, record.cycleScale);
+    color = std::make_unique<ColorRamp>(stops, wrap, edge, record.cycleScale);
+    record.alphaRamp = alpha.get();
+    record.colorRamp = color.get();
+  }
+  PreRenderData record;
+  std::unique_ptr<AlphaRamp> alpha;
+  std::unique_ptr<ColorRamp> color;
+};
+
+/// A test picture: hues across, brightness down, varying alpha, some values out of range in float.
+inline host::World TestPicture(int width, int height, host::Depth depth, int padding) {
+  host::World world(width, height, depth, padding);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const float u = (x + 0.5f) / width, v = (y + 0.5f) / height;
+      PF_PixelFloat p{1.0f - 0.6f * ((x * 7 + y * 3) % 5) / 4.0f, u, v * (1 - u), (1 - v) * u * u};
+      if (depth == host::Depth::k32 && x == 0) p.red = 1.5f + y;  // beyond 1, as float allows
+      world.SetFloat(x, y, p);
+    }
+  }
+  return world;
+}
+
+/// Maps every pixel of `input` with the core, as the effect must, into a world of the same shape.
+inline host::World ExpectedFrame(const Look &look, const host::World &input) {
+  ExpectedRecord expected(look);
+  host::World out = input;
+  const bool copy = std::abs(static_cast<double>(expected.record.blend) - 1.0) < 1e-3;
+  for (int y = 0; y < input.height(); ++y) {
+    for (int x = 0; x < input.width(); ++x) {
+      switch (input.depth()) {
+        case host::Depth::k8: {
+          PF_Pixel in = input.Row<PF_Pixel>(y)[x];
+          if (!copy) MapPixel8(&expected.record, x, y, &in, &out.Row<PF_Pixel>(y)[x]);
+          break;
+        }
+        case host::Depth::k16: {
+          PF_Pixel16 in = input.Row<PF_Pixel16>(y)[x];
+          if (!copy) MapPixel16(&expected.record, x, y, &in, &out.Row<PF_Pixel16>(y)[x]);
+          break;
+        }
+        case host::Depth::k32: {
+          PF_PixelFloat in = input.Row<PF_PixelFloat>(y)[x];
+          if (!copy) MapPixelFloat(&expected.record, x, y, &in, &out.Row<PF_PixelFloat>(y)[x]);
+          break;
+        }
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace huewarp::testing

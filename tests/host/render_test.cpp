@@ -1,0 +1,247 @@
+// Frames rendered through the host at 8, 16 and 32 bits equal the core's own pixels, bit for
+// bit, for every family of parameters; hidden and unused slots, full blend, unknown formats,
+// keyframes, failures of every host call, and many frames on many threads.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "instance_fixture.h"
+#include "render_fixture.h"
+
+namespace huewarp::testing {
+namespace {
+
+using host::Depth;
+using host::FaultKind;
+using host::World;
+
+host::FrameResult Render(SetUpInstance &s, const World &input, World &output, A_long time = 0) {
+  host::FrameRequest request;
+  request.instance = s.instance.get();
+  request.input = &input;
+  request.output = &output;
+  request.time = time;
+  return host::RenderFrame(*s.host, request);
+}
+
+const Look kLooks[] = {
+    Look{.name = "Defaults"},
+    Look{.name = "IntensityClampOffset",
+         .input_range = kInputIntensity,
+         .offset_degrees = 90,
+         .values_over1 = kValuesOver1Clamp},
+    Look{.name = "HueWrapCycleSmooth",
+         .input_range = kInputHue,
+         .offset_degrees = -90,
+         .values_over1 = kValuesOver1Wrap,
+         .cycle_scale = 2,
+         .smooth_wrap = true},
+    Look{.name = "SaturationBounceFlip",
+         .input_range = kInputSaturation,
+         .offset_degrees = 720,
+         .flip = true},
+    Look{.name = "MaxCmykDiscrete",
+         .input_range = kInputMaxCmyk,
+         .discrete = true,
+         .stops = {{0, 1, 0, 0}, {50, 0, 1, 0}, {100, 0, 0, 1}}},
+    Look{.name = "AlphaCompositeBlend",
+         .input_range = kInputAlpha,
+         .composite = true,
+         .blend = 37.5,
+         .alphas = {{10, 0}, {60, 80}, {90, 30}}},
+    Look{.name = "RedSmoothBelowOne",
+         .input_range = kInputRed,
+         .cycle_scale = 0.5,
+         .smooth_wrap = true,
+         .alphas = {{20, 50}, {80, 100}}},
+    Look{.name = "BlendAlmostFull", .blend = 99.8},
+    Look{.name = "BlendFullCopies", .blend = 99.95},
+};
+
+struct RenderCase {
+  Look look;
+  Depth depth;
+};
+
+class RenderMatchesCore : public ::testing::TestWithParam<RenderCase> {};
+
+TEST_P(RenderMatchesCore, BitForBit) {
+  SetUpInstance s = MakeInstance();
+  ApplyLook(*s.instance, GetParam().look);
+  const World input = TestPicture(23, 17, GetParam().depth, 12);
+  World output(23, 17, GetParam().depth, 12);
+  const host::FrameResult r = Render(s, input, output);
+  ASSERT_EQ(r.err, 0);
+  EXPECT_TRUE(r.record_deleted);
+  EXPECT_TRUE(output.SamePixels(ExpectedFrame(GetParam().look, input)));
+}
+
+std::vector<RenderCase> AllCases() {
+  std::vector<RenderCase> cases;
+  for (const Look &look : kLooks) {
+    for (Depth depth : {Depth::k8, Depth::k16, Depth::k32}) cases.push_back({look, depth});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, RenderMatchesCore, ::testing::ValuesIn(AllCases()),
+                         [](const auto &info) {
+                           return std::string(info.param.look.name) + "_" +
+                                  std::to_string(static_cast<int>(info.param.depth));
+                         });
+
+TEST(RenderSlots, HiddenAndUnusedSlotsContributeNothingAndOrderDoesNotMatter) {
+  SetUpInstance s = MakeInstance();
+  Look look{.input_range = kInputGreen,
+            .stops = {{100, 0, 0, 1}, {0, 1, 0, 0}, {50, 0, 1, 0}, {70, 1, 1, 1}}};
+  ApplyLook(*s.instance, look);
+  // Slot 4 is in the used range but hidden; slot 6 is visible but above the count of five.
+  s.instance->SetDynamicStreamFlag(ColorSlotIndex(4), AEGP_DynStreamFlag_HIDDEN, true);
+  s.instance->SetValue(ColorSlotIndex(6), host::ParamValue::Color(PF_PixelFloat{1, 1, 1, 0}));
+  const World input = TestPicture(16, 9, Depth::k32, 0);
+  World output(16, 9, Depth::k32, 0);
+  const host::FrameResult r = Render(s, input, output);
+  ASSERT_EQ(r.err, 0);
+  look.stops.pop_back();
+  EXPECT_TRUE(output.SamePixels(ExpectedFrame(look, input)));
+  for (const std::string &call : r.pre_render.calls) {
+    EXPECT_NE(call, "checkout_param(" + std::to_string(ColorSlotIndex(6)) + ")");
+    EXPECT_NE(call, "checkout_param(" + std::to_string(ColorSlotIndex(4)) + ")");
+  }
+}
+
+TEST(RenderFormats, UnknownPixelFormatLeavesOutputUntouched) {
+  SetUpInstance s = MakeInstance();
+  World input = TestPicture(8, 8, Depth::k8, 0);
+  input.set_pixel_format('????');
+  World output(8, 8, Depth::k8, 0);
+  const World before = output;
+  EXPECT_EQ(Render(s, input, output).err, 0);
+  EXPECT_TRUE(output.SamePixels(before));
+}
+
+TEST(RenderTime, KeyframedOffsetRendersItsValueAtEachFrame) {
+  SetUpInstance s = MakeInstance();
+  s.instance->AddKeyframe(kInputRangeOffsetIndex, 0, host::ParamValue::Angle(0));
+  s.instance->AddKeyframe(kInputRangeOffsetIndex, 60, host::ParamValue::Angle(360 * 65536));
+  const World input = TestPicture(12, 6, Depth::k16, 4);
+  for (A_long frame : {0, 15, 30, 60}) {
+    World output(12, 6, Depth::k16, 4);
+    ASSERT_EQ(Render(s, input, output, frame).err, 0);
+    EXPECT_TRUE(output.SamePixels(ExpectedFrame(Look{.offset_degrees = 6.0 * frame}, input)))
+        << frame;
+  }
+}
+
+TEST(RenderRects, ResultRectsAreTheUnionWithTheInputCheckout) {
+  SetUpInstance s = MakeInstance();
+  const World input = TestPicture(20, 10, Depth::k8, 0);
+  World output(20, 10, Depth::k8, 0);
+  host::FrameRequest request{.instance = s.instance.get(),
+                             .input = &input,
+                             .output = &output,
+                             .rect = PF_LRect{2, 3, 12, 8},
+                             .initial_result_rect = {10, 1, 30, 4},
+                             .initial_max_result_rect = {0, 0, 0, 0}};
+  const host::FrameResult r = host::RenderFrame(*s.host, request);
+  ASSERT_EQ(r.err, 0);
+  const PF_LRect &result = r.pre_render_output.result_rect;
+  EXPECT_EQ((std::array{result.left, result.top, result.right, result.bottom}),
+            (std::array{2, 1, 30, 8}));
+  const PF_LRect &max = r.pre_render_output.max_result_rect;
+  EXPECT_EQ((std::array{max.left, max.top, max.right, max.bottom}), (std::array{0, 0, 20, 10}));
+}
+
+TEST(RenderRecord, RenderWithoutRecordIs512AndDroppedFramesFreeTheirRamps) {
+  SetUpInstance s = MakeInstance();
+  PF_SmartRenderInput input{};
+  PF_SmartRenderExtra extra{&input, host::SmartRenderCallbacks()};
+  EXPECT_EQ(s.instance->Send(PF_Cmd_SMART_RENDER, nullptr, &extra).err,
+            PF_Err_INTERNAL_STRUCT_DAMAGED);
+  // A frame the host drops after pre-render: the delete function frees the record and its ramps
+  // (the leak checker of the sanitizer build sees it otherwise).
+  const World picture = TestPicture(4, 4, Depth::k8, 0);
+  World output(4, 4, Depth::k8, 0);
+  host::FrameRequest request{
+      .instance = s.instance.get(), .input = &picture, .output = &output, .skip_render = true};
+  const host::FrameResult r = host::RenderFrame(*s.host, request);
+  EXPECT_EQ(r.err, 0);
+  EXPECT_TRUE(r.record_deleted);
+  EXPECT_FALSE(r.rendered);
+}
+
+// Every host call of pre-render and render fails in turn, as an error and as a null result: the
+// frame returns that error (or the code the effect gives for that failure), nothing leaks, and the
+// record is deleted.
+TEST(RenderFaults, EachHostCallFailedInTurn) {
+  const World input = TestPicture(6, 5, Depth::k16, 2);
+  Look look{.input_range = kInputHue, .alphas = {{0, 50}, {100, 100}}};
+  int calls = 0;
+  {
+    SetUpInstance s = MakeInstance();
+    ApplyLook(*s.instance, look);
+    World output(6, 5, Depth::k16, 2);
+    const host::FrameResult r = Render(s, input, output);
+    ASSERT_EQ(r.err, 0);
+    calls = static_cast<int>(r.pre_render.calls.size() + r.render.calls.size());
+  }
+  for (int n = 1; n <= calls; ++n) {
+    for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
+      SetUpInstance s = MakeInstance();
+      ApplyLook(*s.instance, look);
+      World output(6, 5, Depth::k16, 2);
+      s.host->Faults().Reset();
+      // Call numbers count from the start of the frame.
+      s.host->Faults().Arm({.call_number = n, .kind = kind, .code = 77});
+      const host::FrameResult r = Render(s, input, output);
+      std::vector<std::string> all = r.pre_render.calls;
+      all.insert(all.end(), r.render.calls.begin(), r.render.calls.end());
+      ASSERT_GE(static_cast<int>(all.size()), n);
+      const std::string &failed = all[n - 1];
+      SCOPED_TRACE(failed);
+      if (r.pre_render_output.pre_render_data) EXPECT_TRUE(r.record_deleted);
+      if (failed.starts_with("AcquireSuite(PF ColorParam") ||
+          failed.starts_with("AcquireSuite(PF World") ||
+          failed.starts_with("AcquireSuite(PF Iterate") ||
+          failed.starts_with("AcquireSuite(PF iterate")) {
+        EXPECT_EQ(r.err, A_Err_MISSING_SUITE);
+      } else if (failed.starts_with("AcquireSuite")) {
+        EXPECT_EQ(r.err, PF_Err_BAD_CALLBACK_PARAM);
+      } else if (failed.starts_with("host_lock_handle")) {
+        EXPECT_EQ(r.err, PF_Err_OUT_OF_MEMORY);
+      } else if (failed.starts_with("ReleaseSuite") || failed.starts_with("checkin_param") ||
+                 failed.starts_with("host_unlock") || failed.starts_with("AEGP_DisposeStream")) {
+        // Releases cannot fail a frame that was rendered, except a disposal inside a query.
+        if (!failed.starts_with("AEGP_DisposeStream")) EXPECT_EQ(r.err, 0);
+      } else if (kind == FaultKind::kError || failed.starts_with("checkout") ||
+                 failed.starts_with("iterate") || failed.starts_with("PF_") ||
+                 failed.starts_with("AEGP_Get")) {
+        if (kind == FaultKind::kError) EXPECT_EQ(r.err, 77);
+      }
+    }
+  }
+}
+
+TEST(RenderThreads, ManyFramesOnManyThreadsGiveTheSinglethreadedPixels) {
+  SetUpInstance s = MakeInstance({.iterate_threads = 3});
+  const Look look{.input_range = kInputIntensity, .cycle_scale = 3, .smooth_wrap = true};
+  ApplyLook(*s.instance, look);
+  s.instance->AddKeyframe(kBlendWithOriginalIndex, 0, host::ParamValue::Float(0));
+  s.instance->AddKeyframe(kBlendWithOriginalIndex, 8, host::ParamValue::Float(80));
+  const World input = TestPicture(64, 48, Depth::k32, 16);
+  std::vector<World> frames(8, World(64, 48, Depth::k32, 16));
+  std::vector<std::thread> threads;
+  for (int f = 0; f < 8; ++f) {
+    threads.emplace_back([&, f] { EXPECT_EQ(Render(s, input, frames[f], f).err, 0); });
+  }
+  for (auto &t : threads) t.join();
+  for (int f = 0; f < 8; ++f) {
+    Look at = look;
+    at.blend = 10.0 * f;
+    EXPECT_TRUE(frames[f].SamePixels(ExpectedFrame(at, input))) << f;
+  }
+}
+
+}  // namespace
+}  // namespace huewarp::testing
