@@ -8,6 +8,8 @@
 #include "render/gradient.h"
 #include "render/pixel_mapping.h"
 
+namespace huewarp {
+
 namespace {
 
 constexpr int kPixels = 4096;
@@ -106,3 +108,5 @@ BENCHMARK_TEMPLATE(BM_CopyPixel, PF_PixelFloat);
 BENCHMARK_TEMPLATE(BM_MapPixel, PF_PixelFloat, MapPixelFloat)->Apply(MappingArgs);
 
 }  // namespace
+
+}  // namespace huewarp

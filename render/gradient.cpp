@@ -5,6 +5,8 @@
 
 #include "render/fused_multiply_add.h"
 
+namespace huewarp {
+
 namespace {
 
 template <class Entry>
@@ -187,3 +189,5 @@ float SampleAlpha(const AlphaRamp &ramp, float t, float cycleScale) {
   }
   return a;
 }
+
+}  // namespace huewarp

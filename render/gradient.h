@@ -10,6 +10,8 @@
 
 #include <vector>
 
+namespace huewarp {
+
 /// One colour stop: its position and its red, green and blue, each squared.
 struct ColorStop {
   float position;
@@ -74,3 +76,5 @@ Rgb SampleColor(const ColorRamp &ramp, float t, float cycleScale);
 
 /// The alpha at t with the gradient repeated `cycleScale` times. 1 for an empty ramp.
 float SampleAlpha(const AlphaRamp &ramp, float t, float cycleScale);
+
+}  // namespace huewarp

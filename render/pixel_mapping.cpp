@@ -6,6 +6,8 @@
 #include "render/fused_multiply_add.h"
 #include "render/gradient.h"
 
+namespace huewarp {
+
 namespace {
 
 // from + w*(to - from) as two fused steps: exact at w = 0 and w = 1.
@@ -233,3 +235,5 @@ PF_Err MapPixel16(void *refcon, A_long, A_long, PF_Pixel16 *in, PF_Pixel16 *out)
 PF_Err MapPixel8(void *refcon, A_long, A_long, PF_Pixel8 *in, PF_Pixel8 *out) {
   return MapPixel<Depth8>(refcon, in, out);
 }
+
+}  // namespace huewarp

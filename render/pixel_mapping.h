@@ -12,6 +12,8 @@
 #include "AE_Effect.h"
 #include "render/pre_render_data.h"
 
+namespace huewarp {
+
 /// "Input Range" popup values; 4, 9, 14 and 17 are separators and give an input value of 0.
 enum InputRangeValue : std::uint16_t {
   kInputIntensity = 1,
@@ -66,3 +68,5 @@ float GradientPosition(const PreRenderData &data, float v);
 PF_Err MapPixelFloat(void *refcon, A_long x, A_long y, PF_PixelFloat *in, PF_PixelFloat *out);
 PF_Err MapPixel16(void *refcon, A_long x, A_long y, PF_Pixel16 *in, PF_Pixel16 *out);
 PF_Err MapPixel8(void *refcon, A_long x, A_long y, PF_Pixel8 *in, PF_Pixel8 *out);
+
+}  // namespace huewarp

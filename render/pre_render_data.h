@@ -8,6 +8,8 @@
 #include "AE_Effect.h"
 #include "AE_EffectPixelFormat.h"
 
+namespace huewarp {
+
 struct ColorRamp;
 struct AlphaRamp;
 
@@ -31,3 +33,5 @@ struct PreRenderData {
 };
 
 static_assert(std::is_trivial_v<PreRenderData>, "malloc'd without construction");
+
+}  // namespace huewarp

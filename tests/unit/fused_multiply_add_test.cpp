@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <random>
 
+namespace huewarp {
+
 namespace {
 
 template <class T>
@@ -85,3 +87,5 @@ TEST(FusedMultiplyAdd, MatchesLibraryOnRandomInputs) {
 }
 
 }  // namespace
+
+}  // namespace huewarp

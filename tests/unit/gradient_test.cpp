@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+namespace huewarp {
+
 namespace {
 
 // Grey stops given by their sampled level, stored squared as the ramp wants them.
@@ -138,3 +140,5 @@ TEST(Gradient, DiscreteRewriteMakesNarrowSteps) {
 }
 
 }  // namespace
+
+}  // namespace huewarp

@@ -11,6 +11,8 @@
 
 #include "render/gradient.h"
 
+namespace huewarp {
+
 namespace {
 
 // A frame's record with its own ramps. The probe gradient maps t to colour sqrt(t) (black to
@@ -224,3 +226,5 @@ TEST(PixelMapping, DepthsAgreeAndStayInRange) {
 }
 
 }  // namespace
+
+}  // namespace huewarp
