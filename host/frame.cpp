@@ -41,8 +41,8 @@ PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
   FrameState *frame = FrameOf(effect_ref);
   if (!frame || !frame->layer_checked_out || checkout_id != 0 || !pixels)
     return PF_Err_BAD_CALLBACK_PARAM;
-  frame->input_copy = *frame->input;
-  *pixels = frame->input_copy.effect_world();
+  // The effect only reads its input; the host's own picture is handed over as it is.
+  *pixels = const_cast<World *>(frame->input)->effect_world();
   frame->pixels_checked_out = true;
   CurrentLedger().Acquire(Resource::kHandleLock, "layer pixels 0", "checkout_layer_pixels");
   return PF_Err_NONE;
@@ -80,8 +80,7 @@ PF_PreRenderCallbacks *PreRenderCallbacks() {
 }
 
 PF_SmartRenderCallbacks *SmartRenderCallbacks() {
-  static PF_SmartRenderCallbacks callbacks{CheckoutLayerPixels, CheckinLayerPixels,
-                                           CheckoutOutput};
+  static PF_SmartRenderCallbacks callbacks{CheckoutLayerPixels, CheckinLayerPixels, CheckoutOutput};
   return &callbacks;
 }
 
@@ -118,9 +117,9 @@ FrameResult RenderFrame(Host &host, const FrameRequest &request) {
     // The output's extent is what pre-render said it will produce, within the frame.
     const PF_LRect &r = pre_output.result_rect;
     if (r.left < r.right && r.top < r.bottom) {
-      request.output->effect_world()->extent_hint = {
-          std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, full.right),
-          std::min(r.bottom, full.bottom)};
+      request.output->effect_world()->extent_hint = {std::max(r.left, 0), std::max(r.top, 0),
+                                                     std::min(r.right, full.right),
+                                                     std::min(r.bottom, full.bottom)};
     }
     PF_SmartRenderInput render_input{};
     render_input.output_request = pre_input.output_request;

@@ -15,8 +15,6 @@ namespace huewarp::host {
 struct FrameState {
   const World *input = nullptr;
   World *output = nullptr;
-  /// The input as the effect sees it during render (a copy, so the source stays untouched).
-  World input_copy{1, 1, Depth::k8};
   bool layer_checked_out = false;
   PF_RenderRequest layer_request{};
   bool pixels_checked_out = false;
