@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "host/undo.h"
+
 namespace huewarp::host {
 
 struct Instance::Param {
@@ -95,13 +97,14 @@ ParamArray::ParamArray(std::vector<PF_ParamDef> defs) : defs_(std::move(defs)) {
   for (PF_ParamDef &def : defs_) pointers_.push_back(&def);
 }
 
-Instance::Instance(Host &host) : host_(host) {
+Instance::Instance(Host &host) : host_(host), history_(std::make_unique<UndoStack>(*this)) {
   auto layer = std::make_unique<Param>();
   layer->def.param_type = PF_Param_LAYER;
   params_.push_back(std::move(layer));
 }
 
 Instance::~Instance() {
+  history_.reset();  // its records go back through the effect while the instance is whole
   std::vector<std::unique_ptr<Param>> params;
   {
     std::unique_lock lock(mutex_);
@@ -112,6 +115,7 @@ Instance::~Instance() {
 }
 
 CommandResult Instance::Setup() {
+  history_->Clear();
   std::vector<std::unique_ptr<Param>> old;
   {
     std::unique_lock lock(mutex_);
@@ -196,34 +200,50 @@ PF_Err Instance::WritableStream(PF_ParamIndex index, ParamValue::Kind kind, Para
 }
 
 PF_Err Instance::SetStream(PF_ParamIndex index, ParamStream stream) {
-  std::unique_lock lock(mutex_);
-  ParamStream *target = nullptr;
-  if (const PF_Err err = WritableStream(index, stream.kind(), &target)) return err;
-  for (const Keyframe &key : stream.keyframes()) {
-    if (key.value.kind() != stream.kind()) return PF_Err_BAD_CALLBACK_PARAM;
+  std::optional<ParamStream> before;
+  {
+    std::unique_lock lock(mutex_);
+    ParamStream *target = nullptr;
+    if (const PF_Err err = WritableStream(index, stream.kind(), &target)) return err;
+    for (const Keyframe &key : stream.keyframes()) {
+      if (key.value.kind() != stream.kind()) return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    const bool can_vary = !(params_[index]->def.flags & PF_ParamFlag_CANNOT_TIME_VARY);
+    if (!stream.keyframes().empty() && !can_vary) return PF_Err_BAD_CALLBACK_PARAM;
+    before = std::exchange(*target, std::move(stream));
   }
-  const bool can_vary = !(params_[index]->def.flags & PF_ParamFlag_CANNOT_TIME_VARY);
-  if (!stream.keyframes().empty() && !can_vary) return PF_Err_BAD_CALLBACK_PARAM;
-  *target = std::move(stream);
+  history_->NoteValue(index, std::move(*before));
   return PF_Err_NONE;
 }
 
 PF_Err Instance::SetValue(PF_ParamIndex index, ParamValue value) {
-  std::unique_lock lock(mutex_);
-  ParamStream *stream = nullptr;
-  if (const PF_Err err = WritableStream(index, value.kind(), &stream)) return err;
-  // A keyframed stream has no single value to set.
-  if (!stream->keyframes().empty()) return PF_Err_BAD_CALLBACK_PARAM;
-  stream->SetConstant(value);
+  std::optional<ParamStream> before;
+  {
+    std::unique_lock lock(mutex_);
+    ParamStream *stream = nullptr;
+    if (const PF_Err err = WritableStream(index, value.kind(), &stream)) return err;
+    // A keyframed stream has no single value to set.
+    if (!stream->keyframes().empty()) return PF_Err_BAD_CALLBACK_PARAM;
+    before = *stream;
+    stream->SetConstant(value);
+  }
+  history_->NoteValue(index, std::move(*before));
   return PF_Err_NONE;
 }
 
 PF_Err Instance::AddKeyframe(PF_ParamIndex index, A_long time, ParamValue value) {
-  std::unique_lock lock(mutex_);
-  ParamStream *stream = nullptr;
-  if (const PF_Err err = WritableStream(index, value.kind(), &stream)) return err;
-  if (params_[index]->def.flags & PF_ParamFlag_CANNOT_TIME_VARY) return PF_Err_BAD_CALLBACK_PARAM;
-  stream->SetKeyframe({time, time_scale_}, value);
+  std::optional<ParamStream> before;
+  {
+    std::unique_lock lock(mutex_);
+    ParamStream *stream = nullptr;
+    if (const PF_Err err = WritableStream(index, value.kind(), &stream)) return err;
+    if (params_[index]->def.flags & PF_ParamFlag_CANNOT_TIME_VARY) {
+      return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    before = *stream;
+    stream->SetKeyframe({time, time_scale_}, value);
+  }
+  history_->NoteValue(index, std::move(*before));
   return PF_Err_NONE;
 }
 
@@ -256,11 +276,20 @@ AEGP_DynStreamFlags Instance::DynamicStreamFlags(PF_ParamIndex index) const {
 }
 
 PF_Err Instance::SetDynamicStreamFlag(PF_ParamIndex index, AEGP_DynStreamFlags flag, bool on) {
+  AEGP_DynStreamFlags before = 0;
+  if (const PF_Err err = ChangeDynamicStreamFlag(index, flag, on, &before)) return err;
+  history_->NoteFlags(index, before);
+  return PF_Err_NONE;
+}
+
+PF_Err Instance::ChangeDynamicStreamFlag(PF_ParamIndex index, AEGP_DynStreamFlags flag, bool on,
+                                         AEGP_DynStreamFlags *before) {
   std::unique_lock lock(mutex_);
   if (index < 0 || index >= static_cast<PF_ParamIndex>(params_.size())) {
     return PF_Err_INVALID_INDEX;
   }
   AEGP_DynStreamFlags &flags = params_[index]->dyn_flags;
+  if (before) *before = flags;
   flags = on ? flags | flag : flags & ~flag;
   return PF_Err_NONE;
 }
@@ -282,6 +311,7 @@ PF_Err Instance::ReplaceArbitraryValue(PF_ParamIndex index, ArbHandle value) {
     if (param.def.param_type != PF_Param_ARBITRARY_DATA) return PF_Err_BAD_CALLBACK_PARAM;
     old = std::exchange(param.value, std::move(value));
   }
+  history_->NoteRecord(index, std::move(old));
   return PF_Err_NONE;
 }
 
@@ -504,13 +534,29 @@ PF_Err Instance::Checkout(PF_ParamIndex index, StreamTime time, PF_ParamDef *par
   return PF_Err_NONE;
 }
 
+template <class Change>
+PF_Err Instance::InUndoStep(PF_ParamIndex index, Change change) {
+  std::string name;
+  {
+    std::shared_lock lock(mutex_);
+    if (index >= 0 && index < static_cast<PF_ParamIndex>(params_.size())) {
+      name = params_[index]->def.name;
+    }
+  }
+  history_->BeginUndoStep(name);
+  const PF_Err err = change();
+  history_->EndUndoStep();
+  return err;
+}
+
 PF_Err Instance::SetValueFromEffect(PF_ParamIndex index, ParamValue value) {
-  return SetValue(index, value);
+  return InUndoStep(index, [&] { return SetValue(index, value); });
 }
 
 PF_Err Instance::SetDynamicStreamFlagFromEffect(PF_ParamIndex index, AEGP_DynStreamFlags flag,
-                                                bool on, bool /*undoable*/) {
-  return SetDynamicStreamFlag(index, flag, on);
+                                                bool on, bool undoable) {
+  if (!undoable) return ChangeDynamicStreamFlag(index, flag, on, nullptr);
+  return InUndoStep(index, [&] { return SetDynamicStreamFlag(index, flag, on); });
 }
 
 }  // namespace huewarp::host

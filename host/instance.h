@@ -22,12 +22,14 @@
 #include "AE_Effect.h"
 #include "AE_EffectUI.h"
 #include "AE_GeneralPlug.h"
+#include "host/controls_panel.h"
 #include "host/host.h"
 #include "host/param_stream.h"
 
 namespace huewarp::host {
 
 class Instance;
+class UndoStack;
 
 /// A record of an arbitrary-data parameter held by the host. Dropping it disposes of it through
 /// the effect (PF_Arbitrary_DISPOSE_FUNC), and the host frees it itself if the effect did not;
@@ -107,7 +109,8 @@ class Instance {
 
   // Values. Every value-carrying parameter (sliders, angles, popups, checkboxes, colours) has a
   // stream; setters answer 513 for a bad index and 516 for a parameter without a stream or a
-  // value of the wrong kind.
+  // value of the wrong kind. Every setter of values, flags and records reports the change to the
+  // undo history, which keeps it while an undo step is open.
 
   A_u_long time_scale() const { return time_scale_; }
   bool HasStream(PF_ParamIndex index) const { return Stream(index).has_value(); }
@@ -139,7 +142,8 @@ class Instance {
 
   /// The record that is the parameter's current value (null when it has none).
   PF_ArbitraryH ArbitraryValue(PF_ParamIndex index) const;
-  /// Makes `value` the parameter's value; the old record is disposed of.
+  /// Makes `value` the parameter's value; the old record goes to the open undo step, or is
+  /// disposed of.
   PF_Err ReplaceArbitraryValue(PF_ParamIndex index, ArbHandle value);
   /// A new default record (PF_Arbitrary_NEW_FUNC).
   PF_Err NewArbitrary(PF_ParamIndex index, ArbHandle *out);
@@ -185,14 +189,21 @@ class Instance {
   /// checkout_param: the definition with the value at `time`.
   PF_Err Checkout(PF_ParamIndex index, StreamTime time, PF_ParamDef *param) const;
   void NoteCheckin() { ++checkins_; }
-  /// AEGP_SetStreamValue: the value of a stream without keyframes (516 once it has some).
+  /// AEGP_SetStreamValue: the value of a stream without keyframes (516 once it has some). Always
+  /// undoable: it joins the open undo step or makes a step of its own.
   PF_Err SetValueFromEffect(PF_ParamIndex index, ParamValue value);
-  /// AEGP_SetDynamicStreamFlag; `undoable` changes can be undone by the user.
+  /// AEGP_SetDynamicStreamFlag; `undoable` changes can be undone by the user (as with values),
+  /// the others are never recorded.
   PF_Err SetDynamicStreamFlagFromEffect(PF_ParamIndex index, AEGP_DynStreamFlags flag, bool on,
                                         bool undoable);
   /// Checkouts and check-ins so far; effects need not check in, so the two may differ.
   int Checkouts() const { return checkouts_; }
   int Checkins() const { return checkins_; }
+
+  // What the user can undo, and what the Effect Controls panel was asked to show.
+
+  UndoStack &History() { return *history_; }
+  ControlsPanel &Panel() { return panel_; }
 
  private:
   struct Param;
@@ -207,6 +218,12 @@ class Instance {
   PF_Err DisposeRecord(ArbTarget target, PF_ArbitraryH record);
   /// The stream of a parameter for writing, or the error a setter answers.
   PF_Err WritableStream(PF_ParamIndex index, ParamValue::Kind kind, ParamStream **stream);
+  /// Sets or clears a flag, handing the flags it replaced to `*before` when given.
+  PF_Err ChangeDynamicStreamFlag(PF_ParamIndex index, AEGP_DynStreamFlags flag, bool on,
+                                 AEGP_DynStreamFlags *before);
+  /// Runs `change` inside an undo step named after the parameter (joining an open one).
+  template <class Change>
+  PF_Err InUndoStep(PF_ParamIndex index, Change change);
 
   Host &host_;
   A_u_long time_scale_ = 30;
@@ -217,6 +234,8 @@ class Instance {
   std::atomic<bool> declaring_ = false;
   mutable std::atomic<int> checkouts_ = 0;
   std::atomic<int> checkins_ = 0;
+  std::unique_ptr<UndoStack> history_;
+  ControlsPanel panel_;
 };
 
 }  // namespace huewarp::host

@@ -10,6 +10,7 @@ void RegisterStandardSuites(SuiteRegistry &registry) {
   RegisterWorldSuite(registry);
   RegisterAegpSuites(registry);
   RegisterColorParamSuite(registry);
+  RegisterParamUtilsSuite(registry);
   RegisterDrawbotDrawSuite(registry);
   RegisterDrawbotSupplierSuite(registry);
   RegisterDrawbotSurfaceSuite(registry);

@@ -12,6 +12,7 @@ void RegisterIterateSuites(SuiteRegistry &registry);
 void RegisterWorldSuite(SuiteRegistry &registry);
 void RegisterAegpSuites(SuiteRegistry &registry);
 void RegisterColorParamSuite(SuiteRegistry &registry);
+void RegisterParamUtilsSuite(SuiteRegistry &registry);
 void RegisterDrawbotDrawSuite(SuiteRegistry &registry);
 void RegisterDrawbotSupplierSuite(SuiteRegistry &registry);
 void RegisterDrawbotSurfaceSuite(SuiteRegistry &registry);
