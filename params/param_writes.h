@@ -1,31 +1,19 @@
 // The host writes that change handling and the editor share: showing and hiding slot streams,
-// setting stream values, writing into the command's parameter array, and the tolerance rules
-// that decide whether a value changed at all. Indices are parameter indices (param_layout.h).
+// setting stream values and writing into the command's parameter array. The tolerance rules
+// (NearlyEqual, ColorsMatch) come with it from reconcile_rules.h. Indices are parameter indices
+// (param_layout.h).
 //
 // Stream operations get the stream by index, make one change and dispose of the stream on every
 // path; the result is the first error among getting, changing and disposing. They acquire the
 // stream suites through the access's cache on first use (a failure there throws 516).
 #pragma once
 
-#include <cmath>
-
 #include "AE_Effect.h"
 #include "AE_GeneralPlug.h"
 #include "params/param_streams.h"
+#include "params/reconcile_rules.h"
 
 namespace huewarp {
-
-/// True when a and b, taken as f32, differ by less than (float)10^-digits. Callers pass 3.
-inline bool NearlyEqual(double a, double b, int digits) {
-  const float tolerance = static_cast<float>(std::pow(10.0, -digits));
-  return tolerance > std::fabs(static_cast<float>(a) - static_cast<float>(b));
-}
-
-/// True when red, green and blue each differ by less than 0.001; alpha is not compared.
-inline bool ColorsMatch(const PF_PixelFloat &a, const PF_PixelFloat &b) {
-  return NearlyEqual(a.red, b.red, 3) && NearlyEqual(a.green, b.green, 3) &&
-         NearlyEqual(a.blue, b.blue, 3);
-}
 
 /// The stream value of a colour: opaque whatever the given alpha, channels widened to double.
 inline AEGP_ColorVal StreamColorOf(const PF_PixelFloat &color) {
