@@ -1,0 +1,50 @@
+// The command line: a subcommand, its files and its options, read into a plain record. Only the
+// shape is checked here (known options, values present, numbers that parse); what the values
+// mean to the effect is checked where they are applied.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace huewarp::tool {
+
+/// One --set NAME=VALUE or --key NAME@TIME=VALUE, with the option as typed for messages.
+struct Assignment {
+  std::string name;
+  std::string time;  ///< Empty for --set.
+  std::string value;
+  std::string option;
+};
+
+struct CommandLine {
+  std::string command;  ///< render, editor, info, chart or help
+  std::vector<std::string> files;
+  std::string module;
+  // Effect settings, applied in this order: project, stops and alphas, --set, --key.
+  std::string project;
+  std::string save_project;
+  std::optional<std::string> stops;
+  std::optional<std::string> alphas;
+  std::vector<Assignment> sets;
+  std::vector<Assignment> keys;
+  // Output.
+  int depth = 0;  ///< 8, 16 or 32; 0 follows the input.
+  std::optional<std::string> frames;
+  std::string fps = "30";
+  int jobs = 0;  ///< Frames rendered at once; 0 chooses.
+  int scale = 1;
+  int width = 0;  ///< Editor picture width in panel pixels; 0 is the control's own.
+  int chart_width = 1024, chart_height = 512;
+  /// Host operations to fail once rendering starts (for tests of the failure paths).
+  std::vector<std::string> faults;
+  bool help = false;
+};
+
+/// Reads argv; throws ToolError naming the argument at fault.
+CommandLine ParseCommandLine(int argc, const char *const *argv);
+
+/// The text of --help.
+const char *HelpText();
+
+}  // namespace huewarp::tool

@@ -1,0 +1,14 @@
+// One function per subcommand; each returns the process exit status and throws ToolError for
+// anything the user must hear about.
+#pragma once
+
+#include "tools/command_line.h"
+
+namespace huewarp::tool {
+
+int RunRender(const CommandLine &options);
+int RunEditor(const CommandLine &options);
+int RunChart(const CommandLine &options);
+int RunInfo(const CommandLine &options);
+
+}  // namespace huewarp::tool

@@ -1,0 +1,32 @@
+// huewarp: the effect module driven by the simulated host from the command line. Errors end
+// here as one line on stderr and exit status 1.
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#include "tools/command_line.h"
+#include "tools/commands.h"
+#include "tools/tool_error.h"
+
+int main(int argc, char **argv) {
+  using namespace huewarp::tool;
+  try {
+    const CommandLine options = ParseCommandLine(argc, argv);
+    if (options.help || options.command == "help") {
+      std::fputs(HelpText(), stdout);
+      return 0;
+    }
+    if (options.command == "render") return RunRender(options);
+    if (options.command == "editor") return RunEditor(options);
+    if (options.command == "chart") return RunChart(options);
+    return RunInfo(options);
+  } catch (const ToolError &e) {
+    std::fprintf(stderr, "huewarp: %s\n", e.what());
+  } catch (const std::bad_alloc &) {
+    std::fprintf(stderr, "huewarp: out of memory\n");
+  } catch (const std::exception &e) {
+    // A library's own exception: still one line, but marked as unexpected.
+    std::fprintf(stderr, "huewarp: internal error: %s\n", e.what());
+  }
+  return 1;
+}

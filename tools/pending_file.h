@@ -1,0 +1,32 @@
+// An output file that appears only when it is complete: everything is written to a temporary
+// file in the destination's folder, which Commit renames over the destination in one step.
+// Until then a failure, an exception or an early return removes the temporary file and leaves
+// whatever was at the destination untouched.
+#pragma once
+
+#include <string>
+
+namespace huewarp::tool {
+
+class PendingFile {
+ public:
+  /// Creates the temporary file at once, so an unwritable destination fails before any work.
+  /// Throws ToolError "cannot write 'PATH': reason".
+  explicit PendingFile(std::string path);
+  ~PendingFile();
+  PendingFile(const PendingFile &) = delete;
+  PendingFile &operator=(const PendingFile &) = delete;
+
+  const std::string &path() const { return path_; }
+  /// Where to write; same folder and extension as the destination.
+  const std::string &temp_path() const { return temp_path_; }
+  /// Renames the temporary file to the destination; throws ToolError naming the destination.
+  void Commit();
+
+ private:
+  std::string path_;
+  std::string temp_path_;
+  bool committed_ = false;
+};
+
+}  // namespace huewarp::tool

@@ -1,0 +1,52 @@
+#include "tools/settings.h"
+
+#include "tools/gradient_slots.h"
+#include "tools/param_text.h"
+#include "tools/project_file.h"
+#include "tools/tool_error.h"
+
+namespace huewarp::tool {
+
+void ApplySettings(host::Instance &instance, const CommandLine &options, FrameRate rate) {
+  if (!options.project.empty()) LoadProjectFile(instance, options.project);
+
+  std::optional<std::vector<StopText>> stops;
+  std::optional<std::vector<AlphaText>> alphas;
+  if (options.stops) stops = ParseStops(*options.stops);
+  if (options.alphas) alphas = ParseAlphas(*options.alphas);
+  ApplyGradient(instance, stops, alphas);
+
+  const ParamNames names(instance);
+  for (const Assignment &set : options.sets) {
+    try {
+      const PF_ParamIndex index = names.Find(set.name);
+      const host::ParamValue value = ParseValue(names.def(index), set.value);
+      if (instance.SetStream(index, host::ParamStream(value))) {
+        throw ToolError("the host refused the value");
+      }
+    } catch (const ToolError &e) {
+      throw ToolError(set.option + ": " + e.what());
+    }
+  }
+  for (const Assignment &key : options.keys) {
+    try {
+      const PF_ParamIndex index = names.Find(key.name);
+      if (names.def(index).flags & PF_ParamFlag_CANNOT_TIME_VARY) {
+        throw ToolError("parameter " + names.Name(index) + " cannot be keyframed");
+      }
+      const host::StreamTime time = ParseTime(key.time, rate, "time");
+      const host::ParamValue value = ParseValue(names.def(index), key.value);
+      host::ParamStream stream = *instance.Stream(index);
+      stream.SetKeyframe(time, value);
+      if (instance.SetStream(index, std::move(stream))) {
+        throw ToolError("the host refused the keyframe");
+      }
+    } catch (const ToolError &e) {
+      throw ToolError(key.option + ": " + e.what());
+    }
+  }
+
+  if (!options.save_project.empty()) SaveProjectFile(instance, options.save_project);
+}
+
+}  // namespace huewarp::tool
