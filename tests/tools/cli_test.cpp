@@ -1,0 +1,397 @@
+// The huewarp tool end to end: one process per case, run as a user runs it, with the images it
+// writes read back through OpenImageIO. Failures must say what is wrong in one line and leave no
+// output file behind; successes must keep every bit the effect computed.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <OpenImageIO/imageio.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string err;
+};
+
+/// Runs the tool with `args` in `dir`, stderr captured.
+Outcome RunTool(const fs::path &dir, std::vector<std::string> args) {
+  args.insert(args.begin(), HUEWARP_TOOL_PATH);
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const fs::path err_file = dir / "stderr.txt";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  Outcome outcome;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  std::ifstream in(err_file);
+  outcome.err.assign(std::istreambuf_iterator<char>(in), {});
+  fs::remove(err_file);
+  return outcome;
+}
+
+/// A fresh folder per test, removed afterwards.
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char &c : name) {
+      if (c == '/') c = '_';
+    }
+    dir_ = fs::temp_directory_path() / ("huewarp_cli_" + std::to_string(getpid()) + "_" + name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Outcome Huewarp(std::vector<std::string> args) { return RunTool(dir_, std::move(args)); }
+  fs::path Path(const std::string &name) const { return dir_ / name; }
+  /// What the folder holds, in order; temporary files would show here.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+struct Image {
+  OIIO::ImageSpec spec;
+  std::vector<float> pixels;  ///< As stored, converted to float without changing values.
+};
+
+template <class T>
+void WriteImage(const fs::path &path, int width, int height, int channels, OIIO::TypeDesc type,
+                const std::vector<T> &data, bool straight_alpha) {
+  auto out = OIIO::ImageOutput::create(path.string());
+  ASSERT_TRUE(out);
+  OIIO::ImageSpec spec(width, height, channels, type);
+  if (straight_alpha) spec.attribute("oiio:UnassociatedAlpha", 1);
+  ASSERT_TRUE(out->open(path.string(), spec)) << out->geterror();
+  ASSERT_TRUE(out->write_image(OIIO::BaseTypeFromC<T>::value, data.data()));
+  ASSERT_TRUE(out->close());
+}
+
+/// Pixels exactly as the file holds them (straight alpha kept straight), in `type`.
+template <class T>
+std::vector<T> ReadPixels(const fs::path &path, OIIO::ImageSpec *spec = nullptr) {
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto in = OIIO::ImageInput::open(path.string(), &config);
+  EXPECT_TRUE(in) << OIIO::geterror();
+  if (!in) return {};
+  if (spec) *spec = in->spec();
+  std::vector<T> data(static_cast<size_t>(in->spec().image_pixels()) * in->spec().nchannels);
+  EXPECT_TRUE(
+      in->read_image(0, 0, 0, in->spec().nchannels, OIIO::BaseTypeFromC<T>::value, data.data()));
+  return data;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Failures: exit status 1, one line naming the culprit, and nothing left in the folder but the
+// inputs.
+
+struct FailureCase {
+  const char *name;
+  std::vector<std::string> args;
+  std::vector<std::string> message_parts;
+};
+
+class Failures : public CliTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(Failures, OneLineNamingTheCulpritAndNoOutput) {
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
+  std::ofstream(Path("notes.png")) << "not an image";
+  std::ofstream(Path("wide.json"))
+      << R"({"huewarp_project": 1, "parameters": [{"id": 11, "value": 50}]})";
+  const auto before = Files();
+
+  const Outcome r = Huewarp(GetParam().args);
+  EXPECT_EQ(r.status, 1);
+  const auto lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 1u) << r.err;
+  EXPECT_EQ(lines[0].rfind("huewarp: ", 0), 0u) << r.err;
+  for (const std::string &part : GetParam().message_parts) {
+    EXPECT_NE(lines[0].find(part), std::string::npos) << "missing \"" << part << "\" in " << r.err;
+  }
+  EXPECT_EQ(Files(), before);
+}
+
+const std::vector<std::string> kRender = {"render", "in.png", "out.png"};
+
+std::vector<std::string> Render(std::vector<std::string> more) {
+  std::vector<std::string> args = kRender;
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Failures,
+    ::testing::Values(
+        FailureCase{"MissingInput",
+                    {"render", "missing.png", "out.png"},
+                    {"cannot read 'missing.png'", "No such file"}},
+        FailureCase{"InputNotAnImage", {"render", "notes.png", "out.png"}, {"'notes.png'"}},
+        FailureCase{"MissingOutputFolder",
+                    {"render", "in.png", "nowhere/out.png"},
+                    {"cannot write 'nowhere/out.png'"}},
+        FailureCase{"UnknownParameter",
+                    Render({"--set", "Cycle Speed=2"}),
+                    {"unknown parameter 'Cycle Speed'"}},
+        FailureCase{"UnknownPopupText",
+                    Render({"--set", "Values Over 1=Wrap"}),
+                    {"'Wrap' is not a choice", "'Clamp', 'Wrap Back To 0', 'Bounce'"}},
+        FailureCase{"ValueAboveRange",
+                    Render({"--set", "Cycle Scale=20.5"}),
+                    {"Cycle Scale", "0.01 to 20"}},
+        FailureCase{"ValueBelowRange",
+                    Render({"--set", "Blend With Original=-1"}),
+                    {"Blend With Original", "0 to 100"}},
+        FailureCase{"BadCheckbox", Render({"--set", "Smooth Wrap=yes"}), {"'yes'", "on, off"}},
+        FailureCase{"KeyframeOnFixedParameter",
+                    Render({"--key", "Lock Alpha Handles@1=off"}),
+                    {"'Lock Alpha Handles' cannot be keyframed"}},
+        FailureCase{"StopOutOfRange", Render({"--stops", "0:#000000,101:#ffffff"}), {"'101'"}},
+        FailureCase{"ProjectValueOutOfRange",
+                    Render({"--project", "wide.json"}),
+                    {"'wide.json'", "'Cycle Scale'", "0.01 to 20"}},
+        FailureCase{"MissingModule",
+                    Render({"--module", "/nonexistent/Huewarp.so"}),
+                    {"cannot load the effect module '/nonexistent/Huewarp.so'"}},
+        FailureCase{"ModuleNotALibrary",
+                    Render({"--module", "notes.png"}),
+                    {"cannot load the effect module 'notes.png'"}},
+        // Faults of the host after the render has started: the output must not appear.
+        FailureCase{"HostFaultInRender",
+                    Render({"--fault", "checkout_output"}),
+                    {"cannot render 'in.png'", "error"}},
+        FailureCase{"HostFaultInIteration",
+                    Render({"--fault", "iterate", "--depth", "16"}),
+                    {"cannot render 'in.png'"}},
+        FailureCase{"SequenceWithoutPattern",
+                    Render({"--frames", "0-2"}),
+                    {"'out.png'", "frame-number pattern"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, FailedRenderKeepsThePreviousOutputAndTheFramesBeforeIt) {
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
+  std::ofstream(Path("out.png")) << "previous";
+  EXPECT_EQ(Huewarp(Render({"--fault", "checkout_output"})).status, 1);
+  std::ifstream previous(Path("out.png"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(previous), {}), "previous");
+
+  // The sixth render command fails: frames 0..4 are complete, 5 is not written.
+  const Outcome r = Huewarp({"render", "in.png", "seq.#.png", "--frames", "0-9", "--jobs", "1",
+                             "--fault", "checkout_output#6"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("(frame 5)"), std::string::npos) << r.err;
+  EXPECT_EQ(Files(), (std::vector<std::string>{"in.png", "out.png", "seq.0.png", "seq.1.png",
+                                               "seq.2.png", "seq.3.png", "seq.4.png"}));
+}
+
+// Round trips: with the original blended back in fully, every format and depth gives back the
+// input's exact values, alpha included.
+
+struct RoundTrip {
+  const char *name;
+  const char *file;
+  OIIO::TypeDesc type;
+};
+
+class RoundTrips : public CliTest, public ::testing::WithParamInterface<RoundTrip> {};
+
+TEST_P(RoundTrips, FullBlendGivesTheInputBack) {
+  constexpr int kWidth = 64, kHeight = 8;
+  const RoundTrip &c = GetParam();
+  std::vector<float> values;
+  for (int i = 0; i < kWidth * kHeight; ++i) {
+    // Alpha 1, 1/2, 1/4, 1/8: multiplying by it and dividing by it again is exact in float.
+    const float alpha = 1.0f / static_cast<float>(1 << (i % 4));
+    if (c.type == OIIO::TypeDesc::FLOAT) {
+      values.insert(values.end(), {i * 0.01f - 1.0f, i / 511.0f, 1.0f / (i + 1), alpha});
+    } else if (c.type == OIIO::TypeDesc::UINT16) {
+      // The effect holds 0..32768; these 16-bit codes are the ones it can return.
+      auto code = [](int k) {
+        return static_cast<float>(std::lround((k % 32769) * 65535.0 / 32768.0) / 65535.0);
+      };
+      values.insert(values.end(),
+                    {code(i * 61), code(i * 97 + 5), code(32768 - i * 13), code(32768 >> (i % 4))});
+    } else {
+      values.insert(values.end(), {(i % 256) / 255.0f, (i * 7 % 256) / 255.0f, 1.0f, alpha});
+    }
+  }
+  // EXR holds premultiplied colour; the tool must divide it out and multiply it back.
+  const bool premultiplied = std::string(c.file).ends_with(".exr");
+  std::vector<float> stored = values;
+  if (premultiplied) {
+    for (size_t p = 0; p < stored.size(); p += 4) {
+      for (int k = 0; k < 3; ++k) stored[p + k] *= stored[p + 3];
+    }
+  }
+  WriteImage(Path(c.file), kWidth, kHeight, 4, c.type, stored, !premultiplied);
+  const std::string out = std::string("out_") + c.file;
+  const Outcome r = Huewarp({"render", c.file, out, "--set", "Blend With Original=100"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  OIIO::ImageSpec in_spec, out_spec;
+  const auto input = ReadPixels<float>(Path(c.file), &in_spec);
+  const auto output = ReadPixels<float>(Path(out), &out_spec);
+  EXPECT_EQ(out_spec.format, c.type);
+  EXPECT_EQ(out_spec.nchannels, 4);
+  ASSERT_EQ(input.size(), output.size());
+  for (size_t i = 0; i < input.size(); ++i) {
+    ASSERT_EQ(input[i], output[i]) << "value " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTrips,
+                         ::testing::Values(RoundTrip{"Png8", "in8.png", OIIO::TypeDesc::UINT8},
+                                           RoundTrip{"Png16", "in16.png", OIIO::TypeDesc::UINT16},
+                                           RoundTrip{"Tiff16", "in16.tif", OIIO::TypeDesc::UINT16},
+                                           RoundTrip{"ExrFloat", "in.exr", OIIO::TypeDesc::FLOAT}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, SixteenBitCodesMapToTheEffectsScaleWithRounding) {
+  // Each code goes to the nearest of the effect's 0..32768 and back to the nearest code: 1 is
+  // just above half a step and comes back as 2, 65534 just below and comes back as 65533;
+  // 65535 is the effect's 32768.
+  const std::vector<std::uint16_t> codes = {0, 1, 2, 3, 32767, 32768, 65534, 65535};
+  const std::vector<std::uint16_t> expected = {0, 2, 2, 4, 32768, 32768, 65533, 65535};
+  WriteImage(Path("in.png"), static_cast<int>(codes.size()), 1, 1, OIIO::TypeDesc::UINT16, codes,
+             true);
+  ASSERT_EQ(Huewarp({"render", "in.png", "out.png", "--set", "Blend With Original=100"}).status, 0);
+  const auto out = ReadPixels<std::uint16_t>(Path("out.png"));
+  ASSERT_EQ(out.size(), codes.size() * 4);  // grey in, RGBA out
+  for (size_t i = 0; i < codes.size(); ++i) {
+    EXPECT_EQ(out[i * 4], expected[i]) << "code " << codes[i];
+    EXPECT_EQ(out[i * 4 + 3], 65535);
+  }
+}
+
+// The gradient from the command line: which slots are used decides every pixel.
+
+struct GradientCase {
+  const char *name;
+  std::vector<std::string> args;
+  std::uint8_t black[4], white[4];  ///< Output RGBA of a black and a white input pixel.
+};
+
+class Gradients : public CliTest, public ::testing::WithParamInterface<GradientCase> {};
+
+TEST_P(Gradients, BlackAndWhiteInputsMapToTheGradientEnds) {
+  WriteImage(Path("in.png"), 2, 1, 3, OIIO::TypeDesc::UINT8,
+             std::vector<std::uint8_t>{0, 0, 0, 255, 255, 255}, true);
+  std::vector<std::string> args = {"render", "in.png", "out.png", "--set", "Input Range=Intensity"};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  const Outcome r = Huewarp(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto out = ReadPixels<std::uint8_t>(Path("out.png"));
+  ASSERT_EQ(out.size(), 8u);
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(out[k], GetParam().black[k]) << "black input, channel " << k;
+    EXPECT_EQ(out[4 + k], GetParam().white[k]) << "white input, channel " << k;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Gradients,
+    ::testing::Values(
+        GradientCase{"DefaultGradient", {}, {15, 42, 84, 255}, {36, 96, 204, 255}},
+        // Two stops: slots 3 to 5 of the default gradient must drop out.
+        GradientCase{"TwoStopsAndHandles",
+                     {"--stops", "0:#ff0000,100:#00ff00", "--alphas", "0:0,100:100"},
+                     {255, 0, 0, 0},
+                     {0, 255, 0, 255}},
+        // A sixth stop counts only if the slot count grows with it.
+        GradientCase{"SixStops",
+                     {"--stops", "0:#ffffff,0:#ffffff,0:#ffffff,0:#ffffff,0:#ffffff,100:#000000"},
+                     {255, 255, 255, 255},
+                     {0, 0, 0, 255}},
+        GradientCase{"FlippedAndOffsetByHalf",
+                     {"--stops", "0:#000000,50:#808080,100:#ffffff", "--set", "Flip Input Range=on",
+                      "--set", "Input Range Offset=180", "--set", "Values Over 1=Clamp"},
+                     {128, 128, 128, 255},
+                     {0, 0, 0, 255}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, OffsetAnimatedOverOneTurnRepeatsItsFirstFrame) {
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "64x32"}).status, 0);
+  const Outcome r =
+      Huewarp({"render", "in.png", "out.###.png", "--frames", "0-4", "--fps", "2", "--set",
+               "Input Range=Hue", "--set", "Values Over 1=Wrap Back To 0", "--key",
+               "Input Range Offset@0=0", "--key", "Input Range Offset@2s=360"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.err).size(), 5u) << "a progress line per frame when not on a terminal";
+  const auto first = ReadPixels<std::uint8_t>(Path("out.000.png"));
+  EXPECT_EQ(ReadPixels<std::uint8_t>(Path("out.004.png")), first);  // 2 s: 360 degrees
+  EXPECT_NE(ReadPixels<std::uint8_t>(Path("out.002.png")), first);  // 1 s: 180 degrees
+  EXPECT_NE(ReadPixels<std::uint8_t>(Path("out.001.png")),
+            ReadPixels<std::uint8_t>(Path("out.003.png")));
+}
+
+TEST_F(CliTest, SavedProjectRendersIdentically) {
+  ASSERT_EQ(Huewarp({"chart", "in.exr", "--size", "48x24", "--depth", "32"}).status, 0);
+  const std::vector<std::string> look = {
+      "--stops",  "0:#0f2a54,40:#05e6d7,100:#cc6024",
+      "--alphas", "0:100,70:30,100:80",
+      "--set",    "Input Range=Saturation",
+      "--set",    "Cycle Scale=1.75",
+      "--set",    "Smooth Wrap=on",
+      "--set",    "Color 7=#123456",  // a hidden slot keeps its value
+      "--key",    "Input Range Offset@0=-45",
+      "--key",    "Input Range Offset@10=100.5"};
+  std::vector<std::string> save = {"render", "in.exr",         "a.exr",    "--frames",
+                                   "3",      "--save-project", "look.json"};
+  save.insert(save.end(), look.begin(), look.end());
+  ASSERT_EQ(Huewarp(save).status, 0);
+  const Outcome r =
+      Huewarp({"render", "in.exr", "b.exr", "--frames", "3", "--project", "look.json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadPixels<float>(Path("a.exr")), ReadPixels<float>(Path("b.exr")));
+  EXPECT_NE(ReadPixels<float>(Path("a.exr")), ReadPixels<float>(Path("in.exr")));
+
+  // Saving what was loaded gives the same document.
+  ASSERT_EQ(Huewarp({"render", "in.exr", "c.exr", "--project", "look.json", "--save-project",
+                     "again.json"})
+                .status,
+            0);
+  std::ifstream a(Path("look.json")), b(Path("again.json"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}),
+            std::string(std::istreambuf_iterator<char>(b), {}));
+}
+
+}  // namespace
