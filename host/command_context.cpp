@@ -21,7 +21,11 @@ FaultDecision Consult(std::string_view op, std::string_view detail) {
   CommandContext *context = t_current;
   if (!context || !context->host) return {};
   std::string label(op);
-  if (!detail.empty()) label += "(" + std::string(detail) + ")";
+  if (!detail.empty()) {
+    label += '(';
+    label += detail;
+    label += ')';
+  }
   context->calls.push_back(std::move(label));
   return context->host->Faults().Check(op, detail);
 }
