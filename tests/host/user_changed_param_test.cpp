@@ -1,0 +1,360 @@
+// Change handling through the host: a user's change to a supervised parameter, what the effect
+// writes back into the proxies, the slots, their hidden flags and the ArbData record, the
+// collapsed refreshes, undo of the whole action, the one-time hiding of unused slots, Premiere
+// Pro, and every host call of the handler failed in turn.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/events.h"
+#include "host/supervision.h"
+#include "host/undo.h"
+#include "instance_fixture.h"
+#include "params/arb_data.h"
+#include "params/param_layout.h"
+
+namespace huewarp::testing {
+namespace {
+
+using host::FaultKind;
+using host::ParamValue;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr PF_PixelFloat kDefault{1, 5 / 255.f, 230 / 255.f, 215 / 255.f};  // "Color", Color 3
+
+Bytes RecordBytes(SetUpInstance &s) {
+  return HandleBytes(*s.host, s.instance->ArbitraryValue(kArbDataIndex));
+}
+ArbData RecordOf(SetUpInstance &s) {
+  ArbData record;
+  std::memcpy(&record, RecordBytes(s).data(), sizeof record);
+  return record;
+}
+void WriteRecord(SetUpInstance &s, const ArbData &record) {
+  std::memcpy(s.host->Handles().Data(s.instance->ArbitraryValue(kArbDataIndex)), &record,
+              sizeof record);
+}
+double Float(SetUpInstance &s, PF_ParamIndex index) {
+  return s.instance->ValueAt(index, 0).AsFloat();
+}
+std::array<float, 4> Channels(const PF_PixelFloat &c) { return {c.alpha, c.red, c.green, c.blue}; }
+PF_Err UserSets(SetUpInstance &s, PF_ParamIndex index, ParamValue value) {
+  const host::UserChange change = host::UserSetsValue(*s.instance, index, value);
+  return change.err ? change.err : change.command.err;
+}
+
+/// An instance reconciled once, with colour slots 1..colors and alpha slots 1..alphas shown and
+/// the lock as given; no undo steps and no refreshes yet.
+SetUpInstance Settled(int colors = 5, int alphas = 5, bool lock = true) {
+  SetUpInstance s = MakeInstance();
+  for (int n = 1; n <= kMaxSlots; ++n) {
+    for (PF_ParamIndex i : {ColorSlotIndex(n), PositionSlotIndex(n)}) {
+      s.instance->SetDynamicStreamFlag(i, AEGP_DynStreamFlag_HIDDEN, n > colors);
+    }
+    for (PF_ParamIndex i : {AlphaPositionSlotIndex(n), AlphaValueSlotIndex(n)}) {
+      s.instance->SetDynamicStreamFlag(i, AEGP_DynStreamFlag_HIDDEN, n > alphas);
+    }
+  }
+  s.instance->SetValue(kLockAlphaHandlesIndex, ParamValue::Int(lock));
+  ArbData record = RecordOf(s);
+  record.color_slots_used = static_cast<std::uint16_t>(colors);
+  record.alpha_slots_used = static_cast<std::uint16_t>(alphas);
+  record.last_lock = lock;
+  WriteRecord(s, record);
+  EXPECT_EQ(host::SendUserChangedParam(*s.instance, kColorIndex).command.err, 0);
+  s.instance->History().Clear();
+  s.instance->Panel().Clear();
+  return s;
+}
+
+struct ProxyCase {
+  const char *name;
+  bool lock;
+  PF_ParamIndex index;
+  ParamValue value;
+  /// Afterwards: "Position", Position 3, "Alpha Position", Alpha 3 Position, "Alpha Value",
+  /// Alpha 3 Value, then the record's last_position, last_alpha_position, last_alpha_value.
+  std::array<double, 9> floats;
+  /// "Color", Color 3 and the record's last_color.
+  std::array<PF_PixelFloat, 3> colors = {kDefault, kDefault, kDefault};
+};
+void PrintTo(const ProxyCase &c, std::ostream *os) { *os << c.name; }
+
+class ProxyEdits : public ::testing::TestWithParam<ProxyCase> {};
+
+TEST_P(ProxyEdits, ReachTheOtherSideOfThePair) {
+  const ProxyCase &c = GetParam();
+  SetUpInstance s = Settled(5, 5, c.lock);
+  ASSERT_EQ(UserSets(s, c.index, c.value), 0);
+  const ArbData r = RecordOf(s);
+  const std::array<double, 9> floats = {Float(s, kPositionIndex),
+                                        Float(s, PositionSlotIndex(3)),
+                                        Float(s, kAlphaPositionIndex),
+                                        Float(s, AlphaPositionSlotIndex(3)),
+                                        Float(s, kAlphaValueIndex),
+                                        Float(s, AlphaValueSlotIndex(3)),
+                                        r.last_position,
+                                        r.last_alpha_position,
+                                        r.last_alpha_value};
+  EXPECT_EQ(floats, c.floats);
+  EXPECT_EQ(Channels(s.instance->ValueAt(kColorIndex, 0).AsColorFloat()), Channels(c.colors[0]));
+  EXPECT_EQ(Channels(s.instance->ValueAt(ColorSlotIndex(3), 0).AsColorFloat()),
+            Channels(c.colors[1]));
+  EXPECT_EQ(Channels(r.last_color), Channels(c.colors[2]));
+  EXPECT_EQ(s.instance->Panel().Refreshes(), 1);
+}
+
+constexpr PF_PixelFloat kTealHalf{0.5f, 0.2f, 0.4f, 0.6f}, kTeal{1, 0.2f, 0.4f, 0.6f};
+constexpr PF_PixelFloat kRose{1, 0.9f, 0.1f, 0.3f};
+constexpr PF_PixelFloat kNearDefault{1, 5 / 255.f + 0.0009f, 230 / 255.f, 215 / 255.f};
+constexpr double kThird = 33.333333333, kThirdF32 = 33.33333206176758;
+
+// With the lock on, a moved stop moves its handle, whose change then reaches "Alpha Position".
+ProxyCase Case(const char *name, bool lock, PF_ParamIndex index, ParamValue value,
+               std::array<double, 9> floats,
+               std::array<PF_PixelFloat, 3> colors = {kDefault, kDefault, kDefault}) {
+  return {name, lock, index, value, floats, colors};
+}
+const ProxyCase kProxyCases[] = {
+    Case("ColorIntoStopOpaque", true, kColorIndex, ParamValue::Color(kTealHalf),
+         {50, 50, 50, 50, 100, 100, 50, 50, 100}, {kTealHalf, kTeal, kTealHalf}),
+    Case("ColorStopIntoProxy", true, ColorSlotIndex(3), ParamValue::Color(kRose),
+         {50, 50, 50, 50, 100, 100, 50, 50, 100}, {kRose, kRose, kRose}),
+    Case("ColorWithinTolerance", true, kColorIndex, ParamValue::Color(kNearDefault),
+         {50, 50, 50, 50, 100, 100, 50, 50, 100}, {kNearDefault, kDefault, kDefault}),
+    Case("PositionLocked", true, kPositionIndex, ParamValue::Float(60),
+         {60, 60, 60, 60, 100, 100, 60, 50, 100}),
+    Case("PositionUnlocked", false, kPositionIndex, ParamValue::Float(60),
+         {60, 60, 50, 50, 100, 100, 60, 50, 100}),
+    Case("PositionSlotIntoProxy", true, PositionSlotIndex(3), ParamValue::Float(42),
+         {42, 42, 42, 42, 100, 100, 50, 50, 100}),
+    Case("PositionThroughF32", true, kPositionIndex, ParamValue::Float(kThird),
+         {kThird, kThirdF32, kThirdF32, kThirdF32, 100, 100, kThird, 50, 100}),
+    Case("AlphaPositionUnlocked", false, kAlphaPositionIndex, ParamValue::Float(70),
+         {50, 50, 70, 70, 100, 100, 50, 70, 100}),
+    Case("AlphaValue", true, kAlphaValueIndex, ParamValue::Float(40),
+         {50, 50, 50, 50, 40, 40, 50, 50, 40}),
+};
+INSTANTIATE_TEST_SUITE_P(UserChanges, ProxyEdits, ::testing::ValuesIn(kProxyCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(UserChangedParam, FirstChangeOnAFreshInstanceWritesColorIntoTheCurrentStop) {
+  SetUpInstance s = MakeInstance();
+  ArbData record = RecordOf(s);
+  record.current_handle = 1;  // Color 1 differs from "Color", so the write shows
+  WriteRecord(s, record);
+  ASSERT_EQ(UserSets(s, kCycleScaleIndex, ParamValue::Float(2)), 0);
+  EXPECT_EQ(Channels(s.instance->ValueAt(ColorSlotIndex(1), 0).AsColorFloat()), Channels(kDefault));
+  EXPECT_EQ(Channels(RecordOf(s).last_color), Channels(kDefault));
+}
+
+// Colour stops 1..3 and alpha handles 1..5 in use; the lock goes on, then off again.
+TEST(UserChangedParam, LockTiesHandlesToStopsAndUndoRestoresTheAction) {
+  SetUpInstance s = Settled(3, 5, false);
+  for (int n = 1; n <= 3; ++n) s.instance->SetValue(PositionSlotIndex(n), ParamValue::Float(n));
+  ArbData record = RecordOf(s);
+  record.current_handle = 2;
+  record.current_alpha_handle = 5;
+  WriteRecord(s, record);
+  const Bytes before = RecordBytes(s);
+
+  ASSERT_EQ(UserSets(s, kLockAlphaHandlesIndex, ParamValue::Int(1)), 0);
+  for (int n = 1; n <= 5; ++n) {
+    EXPECT_EQ(s.instance->IsHidden(AlphaPositionSlotIndex(n)), n > 3) << n;
+    EXPECT_EQ(s.instance->IsHidden(AlphaValueSlotIndex(n)), n > 3) << n;
+    EXPECT_EQ(Float(s, AlphaPositionSlotIndex(n)), n <= 3 ? n : 25 * (n - 1));
+  }
+  EXPECT_TRUE(s.instance->IsHidden(kAlphaPositionIndex));
+  EXPECT_EQ(Float(s, kAlphaPositionIndex), 2);
+  record = RecordOf(s);
+  EXPECT_EQ(
+      (std::array<int, 3>{record.alpha_slots_used, record.current_alpha_handle, record.last_lock}),
+      (std::array<int, 3>{3, 2, 1}));
+  const Bytes after = RecordBytes(s);
+
+  // One step, which restores values and the record exactly; flags set not undoably stay.
+  host::UndoStack &history = s.instance->History();
+  EXPECT_EQ(history.UndoNames(), std::vector<std::string>{"Lock Alpha Handles"});
+  ASSERT_EQ(history.Undo(), 0);
+  EXPECT_EQ(RecordBytes(s), before);
+  EXPECT_EQ(s.instance->ValueAt(kLockAlphaHandlesIndex, 0).AsInt(), 0);
+  EXPECT_EQ(Float(s, AlphaPositionSlotIndex(1)), 0);
+  EXPECT_EQ(Float(s, kAlphaPositionIndex), 50);
+  EXPECT_TRUE(s.instance->IsHidden(AlphaValueSlotIndex(4)));
+  ASSERT_EQ(history.Redo(), 0);
+  EXPECT_EQ(RecordBytes(s), after);
+  EXPECT_EQ(Float(s, AlphaPositionSlotIndex(1)), 1);
+
+  // Off again with alpha handle 1 current: the handles stay, and the refresh shows handle 1.
+  record.current_alpha_handle = 1;
+  WriteRecord(s, record);
+  s.instance->Panel().Clear();
+  ASSERT_EQ(UserSets(s, kLockAlphaHandlesIndex, ParamValue::Int(0)), 0);
+  EXPECT_FALSE(s.instance->IsHidden(kAlphaPositionIndex));
+  for (int n = 1; n <= 3; ++n) {
+    EXPECT_FALSE(s.instance->IsHidden(AlphaPositionSlotIndex(n)));
+    EXPECT_EQ(Float(s, AlphaPositionSlotIndex(n)), n);
+  }
+  EXPECT_EQ(RecordOf(s).last_lock, 0);
+  std::vector<PF_ParamIndex> refreshed;
+  for (const host::ControlsPanel::Update &update : s.instance->Panel().Updates()) {
+    refreshed.push_back(update.index);
+    EXPECT_EQ(update.flags,
+              s.instance->Definition(update.index).flags | PF_ParamFlag_COLLAPSE_TWIRLY);
+  }
+  EXPECT_EQ(refreshed,
+            (std::vector<PF_ParamIndex>{kPositionIndex, PositionSlotIndex(2), kAlphaPositionIndex,
+                                        AlphaPositionSlotIndex(1), kAlphaValueIndex}));
+}
+
+TEST(UndoHistory, NamedStepsNestAndKeepOnlyUndoableChanges) {
+  SetUpInstance s = MakeInstance();
+  host::UndoStack &history = s.instance->History();
+  history.BeginUndoStep("Add Color");
+  history.BeginUndoStep("inner");
+  s.instance->SetDynamicStreamFlagFromEffect(ColorSlotIndex(7), AEGP_DynStreamFlag_HIDDEN, 1, 1);
+  history.EndUndoStep();
+  s.instance->SetDynamicStreamFlagFromEffect(ColorSlotIndex(8), AEGP_DynStreamFlag_HIDDEN, 1, 0);
+  s.instance->SetValueFromEffect(PositionSlotIndex(7), ParamValue::Float(12));
+  history.EndUndoStep();
+  EXPECT_EQ(history.UndoNames(), std::vector<std::string>{"Add Color"});
+  ASSERT_EQ(history.Undo(), 0);
+  EXPECT_FALSE(s.instance->IsHidden(ColorSlotIndex(7)));
+  EXPECT_TRUE(s.instance->IsHidden(ColorSlotIndex(8)));
+  EXPECT_EQ(Float(s, PositionSlotIndex(7)), 25);
+  // An effect's write outside any step is a step of its own, and forgets what was undone.
+  s.instance->SetValueFromEffect(PositionSlotIndex(9), ParamValue::Float(1));
+  EXPECT_TRUE(history.RedoNames().empty());
+  EXPECT_EQ(history.UndoNames(), std::vector<std::string>{"Position 9"});
+}
+
+TEST(SlotVisibility, FirstDrawHidesSlotsSixToHundredAndTheFlagNotUndoably) {
+  SetUpInstance s = MakeInstance();
+  ASSERT_EQ(host::SendEvent(*s.instance, host::DrawEvent({0, 0, 300, 280})).command.err, 0);
+  for (int n = 1; n <= kMaxSlots; ++n) {
+    for (PF_ParamIndex i : {ColorSlotIndex(n), PositionSlotIndex(n), AlphaPositionSlotIndex(n),
+                            AlphaValueSlotIndex(n)}) {
+      ASSERT_EQ(s.instance->IsHidden(i), n > 5) << i;
+    }
+  }
+  EXPECT_TRUE(s.instance->IsHidden(kFlagsInitializedIndex));
+  EXPECT_EQ(s.instance->ValueAt(kFlagsInitializedIndex, 0).AsInt(), 1);
+  // Only the value can be undone.
+  ASSERT_EQ(s.instance->History().UndoNames().size(), 1u);
+  ASSERT_EQ(s.instance->History().Undo(), 0);
+  EXPECT_EQ(s.instance->ValueAt(kFlagsInitializedIndex, 0).AsInt(), 0);
+  EXPECT_TRUE(s.instance->IsHidden(AlphaValueSlotIndex(kMaxSlots)));
+  EXPECT_TRUE(s.instance->IsHidden(kFlagsInitializedIndex));
+}
+
+TEST(UserChangedParam, PremiereProOnlyRefreshes) {
+  SetUpInstance s = MakeInstance({.appl_id = host::kPremierePro});
+  const Bytes before = RecordBytes(s);
+  const host::UserChange change =
+      host::UserSetsValue(*s.instance, kPositionIndex, ParamValue::Float(60));
+  EXPECT_EQ(change.command.err, 0);
+  EXPECT_TRUE(change.command.out.out_flags & PF_OutFlag_REFRESH_UI);
+  EXPECT_TRUE(change.command.calls.empty() && change.changed.empty());
+  EXPECT_EQ(RecordBytes(s), before);
+}
+
+// Without the AEGP reference no guarded step runs, but the record still takes the new values.
+TEST(UserChangedParamFaults, NoEffectReferenceStillReconcilesTheRecord) {
+  SetUpInstance s = Settled(3, 5, false);
+  s.host->Faults().Arm({.match = "AEGP_GetNewEffectForEffect", .code = 77, .persistent = true});
+  EXPECT_EQ(UserSets(s, kLockAlphaHandlesIndex, ParamValue::Int(1)), 77);
+  EXPECT_EQ(UserSets(s, kPositionIndex, ParamValue::Float(60)), 77);
+  const ArbData record = RecordOf(s);
+  EXPECT_EQ(record.last_lock, 1);
+  EXPECT_EQ(record.alpha_slots_used, 3);
+  EXPECT_EQ(record.last_position, 60);
+  EXPECT_FALSE(s.instance->IsHidden(kAlphaPositionIndex));
+  EXPECT_FALSE(s.instance->IsHidden(AlphaValueSlotIndex(4)));
+  EXPECT_EQ(Float(s, PositionSlotIndex(3)), 50);
+  EXPECT_TRUE(s.instance->Panel().Updates().empty());
+  EXPECT_EQ(s.instance->Panel().Refreshes(), 2);
+}
+
+// Every host call of the handler fails in turn, once and for good, as an error and, for calls that
+// hand something back, as a null: the first error is returned and the ledger balances.
+struct SweepCase {
+  const char *name;
+  int colors;
+  bool lock_before;
+  PF_ParamIndex index;
+  ParamValue value;
+  /// Calls whose failure the handler drops (the colour writes).
+  std::vector<std::string> dropped;
+};
+void PrintTo(const SweepCase &c, std::ostream *os) { *os << c.name; }
+
+class UserChangedParamSweep : public ::testing::TestWithParam<SweepCase> {};
+
+TEST_P(UserChangedParamSweep, EachHostCallFailedInTurn) {
+  const SweepCase &c = GetParam();
+  auto run = [&](const host::FaultRule *rule) {
+    SetUpInstance s = Settled(c.colors, 5, c.lock_before);
+    s.instance->SetValue(c.index, c.value);
+    host::ParamArray params = s.instance->Params(0);
+    host::UserChangedParamExtra extra{c.index};
+    s.host->Faults().Reset();
+    if (rule) s.host->Faults().Arm(*rule);
+    return s.instance->Send(PF_Cmd_USER_CHANGED_PARAM, &params, &extra);
+  };
+  const std::vector<std::string> calls = run(nullptr).calls;
+  ASSERT_GT(calls.size(), 20u);
+  for (auto it = calls.begin(); it != calls.end(); ++it) {
+    const std::string &op = *it;
+    const int occurrence = static_cast<int>(std::count(calls.begin(), it + 1, op));
+    const bool hands_back =
+        op.starts_with("AcquireSuite") || op == "host_lock_handle" || op.starts_with("AEGP_GetNew");
+    for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
+      if (kind == FaultKind::kNull && !hands_back) continue;
+      for (bool persistent : {false, true}) {
+        SCOPED_TRACE(op + " #" + std::to_string(occurrence) + (persistent ? " persistent" : ""));
+        const host::FaultRule rule{.match = op,
+                                   .occurrence = occurrence,
+                                   .kind = kind,
+                                   .code = 77,
+                                   .persistent = persistent};
+        PF_Err expected = 77;
+        if (op.starts_with("AcquireSuite(PF ColorParamSuite")) {
+          expected = A_Err_MISSING_SUITE;
+        } else if (op.starts_with("AcquireSuite") || (kind == FaultKind::kNull && hands_back)) {
+          expected = PF_Err_BAD_CALLBACK_PARAM;
+        }
+        if (op == "host_lock_handle") expected = PF_Err_OUT_OF_MEMORY;
+        if (op.starts_with("ReleaseSuite") || op == "host_unlock_handle" ||
+            std::count(c.dropped.begin(), c.dropped.end(), op)) {
+          expected = 0;
+        }
+        const host::CommandResult r = run(&rule);
+        EXPECT_EQ(r.err, expected);
+        if (expected == A_Err_MISSING_SUITE) {
+          EXPECT_STREQ(r.out.return_msg, "Not able to acquire AEFX Suite.");
+          EXPECT_TRUE(r.out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, UserChangedParamSweep,
+    ::testing::Values(SweepCase{"LockOn", 3, false, kLockAlphaHandlesIndex, ParamValue::Int(1)},
+                      SweepCase{"ColorEdit",
+                                5,
+                                true,
+                                kColorIndex,
+                                ParamValue::Color(kTeal),
+                                {"AEGP_GetNewEffectStreamByIndex", "AEGP_SetStreamValue",
+                                 "AEGP_DisposeStream"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace huewarp::testing
