@@ -1,5 +1,7 @@
 #include "tools/settings.h"
 
+#include "host/supervision.h"
+#include "tools/effect_session.h"
 #include "tools/gradient_slots.h"
 #include "tools/param_text.h"
 #include "tools/project_file.h"
@@ -21,8 +23,16 @@ void ApplySettings(host::Instance &instance, const CommandLine &options, FrameRa
     try {
       const PF_ParamIndex index = names.Find(set.name);
       const host::ParamValue value = ParseValue(names.def(index), set.value);
-      if (instance.SetStream(index, host::ParamStream(value))) {
+      // Keyframes go first; then the value arrives as the user's change, which the effect
+      // reconciles (a proxy moves its stop) when it supervises the parameter.
+      if (instance.SetStream(index, host::ParamStream(instance.Stream(index)->constant()))) {
         throw ToolError("the host refused the value");
+      }
+      const host::UserChange change = host::UserSetsValue(instance, index, value);
+      if (change.err) throw ToolError("the host refused the value: " + DescribeError(change.err));
+      if (change.sent && change.command.err) {
+        throw ToolError("the effect failed to take the change: " +
+                        DescribeError(change.command.err));
       }
     } catch (const ToolError &e) {
       throw ToolError(set.option + ": " + e.what());
