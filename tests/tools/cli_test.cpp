@@ -202,6 +202,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"HostFaultInIteration",
                     Render({"--fault", "iterate", "--depth", "16"}),
                     {"cannot render 'in.png'"}},
+        FailureCase{"HostFaultInEditorDraw",
+                    {"editor", "editor.png", "--fault", "GetSurface"},
+                    {"cannot draw the editor into 'editor.png'"}},
         FailureCase{"SequenceWithoutPattern",
                     Render({"--frames", "0-2"}),
                     {"'out.png'", "frame-number pattern"}}),
@@ -341,6 +344,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {"--stops", "0:#ffffff,0:#ffffff,0:#ffffff,0:#ffffff,0:#ffffff,100:#000000"},
                      {255, 255, 255, 255},
                      {0, 0, 0, 255}},
+        // "Color" edits the current stop: slot 3 by default, here the last of two.
+        GradientCase{"ProxyEditsTheCurrentStop",
+                     {"--stops", "0:#000000,100:#ffffff", "--set", "Color=#ff0000"},
+                     {0, 0, 0, 255},
+                     {255, 0, 0, 255}},
         GradientCase{"FlippedAndOffsetByHalf",
                      {"--stops", "0:#000000,50:#808080,100:#ffffff", "--set", "Flip Input Range=on",
                       "--set", "Input Range Offset=180", "--set", "Values Over 1=Clamp"},
@@ -392,6 +400,19 @@ TEST_F(CliTest, SavedProjectRendersIdentically) {
   std::ifstream a(Path("look.json")), b(Path("again.json"));
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}),
             std::string(std::istreambuf_iterator<char>(b), {}));
+}
+
+TEST_F(CliTest, EditorPictureShowsTheGradientAtTheAskedSize) {
+  ASSERT_EQ(Huewarp({"editor", "a.png", "--width", "200", "--scale", "2"}).status, 0);
+  ASSERT_EQ(Huewarp({"editor", "b.png", "--width", "200", "--scale", "2", "--stops",
+                     "0:#ff0000,100:#ffff00", "--alphas", "0:100,100:0"})
+                .status,
+            0);
+  OIIO::ImageSpec spec;
+  const auto a = ReadPixels<std::uint8_t>(Path("a.png"), &spec);
+  EXPECT_EQ(spec.width, 400);
+  EXPECT_EQ(spec.height, 560);  // the control's declared height of 280, doubled
+  EXPECT_NE(a, ReadPixels<std::uint8_t>(Path("b.png")));
 }
 
 }  // namespace
