@@ -328,7 +328,12 @@ struct HoverCase {
   bool lit;
 };
 
-/// Whether the element is drawn lit; a marker's stop 2 sits at 25 (hover offset 68).
+/// Stop and handle 2 at 10.4: the hover box rounds 2.7 * 10.4 = 28.08 to 28, where a click box
+/// would round 10.4 first and sit at 27.
+const Look kHoverLook{.stops = {{0, 1, 0, 0}, {10.4, 0, 1, 0}, {100, 0, 0, 1}},
+                      .alphas = {{0, 100}, {10.4, 100}, {100, 100}}};
+
+/// Whether the element is drawn lit.
 bool DrawnLit(const host::Drawing &drawing, Element element) {
   switch (element) {
     case Element::kColorMarker2:
@@ -353,7 +358,7 @@ class EditorHover : public ::testing::TestWithParam<HoverCase> {};
 
 TEST_P(EditorHover, BoxesHaveExactEdges) {
   const HoverCase &c = GetParam();
-  SetUpInstance s = DrawnInstance();
+  SetUpInstance s = DrawnInstance(kHoverLook);
   s.instance->SetValue(kLockAlphaHandlesIndex, host::ParamValue::Int(0));
   MoveMouse(s, {kFrame.left + c.dx, kFrame.top + c.dy});
   const host::EventResult r = Draw(s);
@@ -362,12 +367,12 @@ TEST_P(EditorHover, BoxesHaveExactEdges) {
 }
 
 const HoverCase kHovers[] = {
-    {"MarkerLeftTop", Element::kColorMarker2, 37, 69, true},
-    {"MarkerRightBottom", Element::kColorMarker2, 51, 81, true},
-    {"MarkerRightOf", Element::kColorMarker2, 52, 75, false},
-    {"MarkerAtItsOffset", Element::kColorMarker2, 40, 68, false},
-    {"MarkerBelow", Element::kColorMarker2, 40, 82, false},
-    {"AlphaMarker", Element::kAlphaMarker2, 94, 81, true},
+    {"MarkerLeftTop", Element::kColorMarker2, 37, 29, true},
+    {"MarkerRightBottom", Element::kColorMarker2, 51, 41, true},
+    {"MarkerRightOf", Element::kColorMarker2, 52, 35, false},
+    {"MarkerAtItsOffset", Element::kColorMarker2, 40, 28, false},
+    {"MarkerBelow", Element::kColorMarker2, 40, 42, false},
+    {"AlphaMarker", Element::kAlphaMarker2, 94, 41, true},
     {"PlusLeftTop", Element::kColorPlus, 16, 66, true},
     {"PlusRightBottom", Element::kColorPlus, 28, 79, true},
     {"PlusRightOf", Element::kColorPlus, 29, 70, false},
