@@ -16,6 +16,8 @@ const char *ResourceName(Resource kind) {
       return "Drawbot object";
     case Resource::kParamCheckout:
       return "parameter checkout";
+    case Resource::kUndoGroup:
+      return "undo group";
   }
   return "resource";
 }

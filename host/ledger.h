@@ -11,8 +11,17 @@
 namespace huewarp::host {
 
 /// Kinds of resource an effect holds. All must be given back before a command returns, except
-/// effect references and parameter checkouts, which the host ends itself.
-enum class Resource { kSuite, kHandleLock, kStream, kEffectRef, kDrawbotObject, kParamCheckout };
+/// effect references and parameter checkouts, which the host ends itself. An undo group the
+/// effect opened counts too: it must close it in the same command.
+enum class Resource {
+  kSuite,
+  kHandleLock,
+  kStream,
+  kEffectRef,
+  kDrawbotObject,
+  kParamCheckout,
+  kUndoGroup
+};
 
 /// Thread-safe. Keys name the resource ("PF Handle Suite 2", a handle or stream number).
 class Ledger {

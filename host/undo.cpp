@@ -13,10 +13,21 @@ UndoStack::~UndoStack() {
   discarded_.clear();
 }
 
-void UndoStack::BeginUndoStep(std::string_view name) {
+void UndoStack::BeginUndoStep(std::string_view name, bool yields_name) {
   FreeDiscarded();
   std::lock_guard lock(mutex_);
-  if (depth_++ == 0) open_ = Step{std::string(name), {}};
+  if (depth_++ == 0) open_ = Step{std::string(name), {}, yields_name};
+}
+
+void UndoStack::BeginUndoGroup(std::string_view name) {
+  FreeDiscarded();
+  std::lock_guard lock(mutex_);
+  if (depth_++ == 0) {
+    open_ = Step{std::string(name), {}};
+  } else if (open_.yields_name) {
+    open_.name = name;
+    open_.yields_name = false;
+  }
 }
 
 void UndoStack::EndUndoStep() {

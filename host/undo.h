@@ -29,7 +29,13 @@ class UndoStack {
   UndoStack(const UndoStack &) = delete;
   UndoStack &operator=(const UndoStack &) = delete;
 
-  void BeginUndoStep(std::string_view name);
+  /// A step the host opens around a user action that the effect may name itself (a gesture in
+  /// a custom control) is opened with `yields_name`: the first undo group the effect opens inside
+  /// it gives the step its name.
+  void BeginUndoStep(std::string_view name, bool yields_name = false);
+  /// An undo group the effect opened (AEGP_StartUndoGroup): a step like any other, closed with
+  /// EndUndoStep, that names an open step which yields its name.
+  void BeginUndoGroup(std::string_view name);
   /// Closes the innermost open step; a step that recorded nothing leaves no trace. A close
   /// without an open step is ignored.
   void EndUndoStep();
@@ -66,6 +72,7 @@ class UndoStack {
   struct Step {
     std::string name;
     std::vector<Entry> entries;
+    bool yields_name = false;
   };
 
   /// Adds an entry to the open step unless the item is already in it; false when not kept.

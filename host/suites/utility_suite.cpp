@@ -1,8 +1,14 @@
-// "AEGP Utility Suite" 7: registration with the AEGP layer, and undo groups.
+// "AEGP Utility Suite" 7: registration with the AEGP layer, and undo groups, which are named
+// steps on the history of the instance the current command belongs to. The ledger holds each
+// group until it is closed, so a command that leaves one open is reported.
+#include <string>
+
 #include "AE_GeneralPlug.h"
 #include "host/command_context.h"
 #include "host/host.h"
+#include "host/instance.h"
 #include "host/suites/suites.h"
+#include "host/undo.h"
 
 namespace huewarp::host {
 namespace {
@@ -18,13 +24,30 @@ A_Err RegisterWithAEGP(AEGP_GlobalRefcon, const A_char *, AEGP_PluginID *plugin_
   return A_Err_NONE;
 }
 
-A_Err StartUndoGroup(const A_char *) {
+constexpr const char *kUndoGroupKey = "undo group";
+
+A_Err StartUndoGroup(const A_char *name) {
   const FaultDecision fault = Consult("AEGP_StartUndoGroup");
-  return fault.fail ? fault.code : A_Err_NONE;
+  if (fault.fail) return fault.code;
+  CommandContext *context = CurrentCommand();
+  if (!context || !context->instance || !name) return A_Err_PARAMETER;
+  context->instance->History().BeginUndoGroup(name);
+  context->ledger.Acquire(Resource::kUndoGroup, kUndoGroupKey, "AEGP_StartUndoGroup");
+  return A_Err_NONE;
 }
 
 A_Err EndUndoGroup() {
   const FaultDecision fault = Consult("AEGP_EndUndoGroup");
+  CommandContext *context = CurrentCommand();
+  if (!context || !context->instance) return A_Err_PARAMETER;
+  // Closing without an open group is a ledger violation and leaves the history alone.
+  if (context->ledger.Outstanding(Resource::kUndoGroup) == 0) {
+    context->ledger.Release(Resource::kUndoGroup, kUndoGroupKey, "AEGP_EndUndoGroup");
+    return A_Err_PARAMETER;
+  }
+  // The group is closed even when the host reports an error.
+  context->instance->History().EndUndoStep();
+  context->ledger.Release(Resource::kUndoGroup, kUndoGroupKey, "AEGP_EndUndoGroup");
   return fault.fail ? fault.code : A_Err_NONE;
 }
 
