@@ -55,6 +55,16 @@ std::vector<int32_t> Host::RegisteredPluginIds() const {
   return plugin_ids_;
 }
 
+std::vector<A_long> Host::ExtendedTools() const {
+  std::lock_guard lock(mutex_);
+  return extended_tools_;
+}
+
+void Host::NoteExtendedTool(A_long tool) {
+  std::lock_guard lock(mutex_);
+  extended_tools_.push_back(tool);
+}
+
 int32_t Host::NextPluginId() {
   std::lock_guard lock(mutex_);
   const int32_t id = 7000 + static_cast<int32_t>(plugin_ids_.size());

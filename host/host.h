@@ -101,6 +101,9 @@ class Host {
   std::vector<int32_t> &PixelFormats() { return pixel_formats_; }
   int PixelFormatClears() const { return pixel_format_clears_; }
   void NotePixelFormatClear() { ++pixel_format_clears_; }
+  /// Tools the effect made current through the helper suite (PF_ExtendedSuiteTool), in order.
+  std::vector<A_long> ExtendedTools() const;
+  void NoteExtendedTool(A_long tool);
 
  private:
   void FillInData(CommandContext &context, const CommandArgs &args);
@@ -118,6 +121,7 @@ class Host {
   std::vector<int32_t> plugin_ids_;
   std::vector<int32_t> pixel_formats_;
   int pixel_format_clears_ = 0;
+  std::vector<A_long> extended_tools_;
 };
 
 /// The utility callbacks table handed to the effect as `utils`.

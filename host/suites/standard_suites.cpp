@@ -17,6 +17,7 @@ void RegisterStandardSuites(SuiteRegistry &registry) {
   RegisterDrawbotPathSuite(registry);
   RegisterCustomUiSuite(registry);
   RegisterAdvAppSuite(registry);
+  RegisterHelperSuite(registry);
 }
 
 }  // namespace huewarp::host

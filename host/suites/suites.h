@@ -19,5 +19,6 @@ void RegisterDrawbotSurfaceSuite(SuiteRegistry &registry);
 void RegisterDrawbotPathSuite(SuiteRegistry &registry);
 void RegisterCustomUiSuite(SuiteRegistry &registry);
 void RegisterAdvAppSuite(SuiteRegistry &registry);
+void RegisterHelperSuite(SuiteRegistry &registry);
 
 }  // namespace huewarp::host
