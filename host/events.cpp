@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "host/param_stream.h"
+#include "host/supervision.h"
 
 namespace huewarp::host {
 namespace {
@@ -84,7 +85,7 @@ std::vector<PF_ParamIndex> ApplyChangedParams(Instance &instance, ParamArray &pa
   return stored;
 }
 
-EventResult SendEvent(Instance &instance, const EventRequest &request) {
+EventResult SendEvent(Instance &instance, const EventRequest &request, RecordWatch *records) {
   EventResult result;
   if (request.type == PF_Event_DRAW) result.drawing = std::make_unique<Drawing>(request.frame);
 
@@ -121,6 +122,7 @@ EventResult SendEvent(Instance &instance, const EventRequest &request) {
   ParamArray params = instance.Params(request.time);
   result.command = instance.Send(PF_Cmd_EVENT, &params, &extra, request.time);
   result.changed = ApplyChangedParams(instance, params, request.time, &result.refused);
+  if (records) result.records = records->Settle(params);
   // The context lived on this stack only.
   extra.contextH = nullptr;
   return result;

@@ -19,6 +19,8 @@
 
 namespace huewarp::host {
 
+class RecordWatch;
+
 struct EventRequest {
   PF_EventType type = PF_Event_DRAW;
   /// The control's frame in panel coordinates: `effect_win.current_frame`.
@@ -45,10 +47,14 @@ struct EventResult {
   std::vector<PF_ParamIndex> changed;
   /// Parameters whose flagged value the instance refused (a value of the wrong kind).
   std::vector<PF_ParamIndex> refused;
+  /// Arbitrary-data parameters whose record the effect changed, when a watch was given.
+  std::vector<PF_ParamIndex> records;
 };
 
-/// Sends one event to the instance and keeps the values it changed.
-EventResult SendEvent(Instance &instance, const EventRequest &request);
+/// Sends one event to the instance and keeps the values it changed. With `records`, made before
+/// the event, the records the effect changed in place go to the open undo step.
+EventResult SendEvent(Instance &instance, const EventRequest &request,
+                      RecordWatch *records = nullptr);
 
 /// The requests a test or tool sends most, each with the frame it names.
 EventRequest DrawEvent(const PF_Rect &frame);
