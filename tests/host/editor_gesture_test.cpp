@@ -1,0 +1,365 @@
+// Gestures over the ColorGrid control through the host: grabbing and dragging markers with the
+// lock on and off, the click boxes, drags outside the control, the "+" and "-" buttons with
+// their named undo steps undone and redone, and the tool the click asks the host for.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "gesture_fixture.h"
+
+namespace huewarp::testing {
+namespace {
+
+using host::ParamValue;
+
+// Click offsets of the default stops at 0, 25, 50, 75 and 100.
+constexpr int kD25 = 68, kD75 = 203;
+
+struct MarkerCase {
+  const char *name;
+  EditorState state;
+  host::Gesture gesture;
+  int current, current_alpha;
+  /// Slider values afterwards.
+  std::vector<std::pair<PF_ParamIndex, double>> values;
+};
+void PrintTo(const MarkerCase &c, std::ostream *os) { *os << c.name; }
+
+host::Gesture Grab(PF_Point hover, PF_Point click, std::vector<PF_Point> drags) {
+  host::Gesture g;
+  g.frame = kFrame;
+  g.moves = {hover};
+  g.click = click;
+  g.drags = std::move(drags);
+  return g;
+}
+host::Gesture Grab(PF_Point marker, std::vector<PF_Point> drags = {}) {
+  return Grab(marker, marker, std::move(drags));
+}
+
+// Drags end 27 pixels below the top: 10.000000000000002, 10 once a slot takes it through f32.
+constexpr double kTen = 10.000000000000002;
+const std::vector<PF_Point> kToTen = {At(300, 150), At(0, 27)};
+
+const MarkerCase kMarkerCases[] = {
+    {"StopLockedMovesItsHandle",
+     {.lock = true},
+     Grab(StopMarker(kD25), kToTen),
+     2,
+     2,
+     {{kPositionIndex, kTen}, {PositionSlotIndex(2), 10}, {AlphaPositionSlotIndex(2), 10}}},
+    {"StopUnlockedMovesAlone",
+     {.lock = false},
+     Grab(StopMarker(kD25), kToTen),
+     2,
+     3,
+     {{kPositionIndex, kTen}, {PositionSlotIndex(2), 10}, {AlphaPositionSlotIndex(2), 25}}},
+    {"HandleUnlockedMovesAlone",
+     {.lock = false},
+     Grab(HandleMarker(kD75), kToTen),
+     3,
+     4,
+     {{kAlphaPositionIndex, 10}, {AlphaPositionSlotIndex(4), 10}, {PositionSlotIndex(4), 75}}},
+    {"HandleLockedMovesItsStop",
+     {.lock = true},
+     Grab(HandleMarker(kD75), kToTen),
+     4,
+     4,
+     {{kPositionIndex, kTen}, {PositionSlotIndex(4), 10}, {AlphaPositionSlotIndex(4), 10}}},
+    // The colour proxy shows the handle's stop at once, with no reconciliation in between.
+    {"HandleLockedShowsItsStop", {.lock = true}, Grab(HandleMarker(kD75)), 4, 4, {}},
+    // Markers are tested against the pointer the host last reported, not the click.
+    {"HoverDecides",
+     {.lock = true},
+     Grab(StopMarker(kD25), kNowhere, kToTen),
+     2,
+     2,
+     {{PositionSlotIndex(2), 10}}},
+    {"ClickWithoutHoverGrabsNothing",
+     {.lock = true},
+     Grab(kNowhere, StopMarker(kD25), kToTen),
+     3,
+     3,
+     {{PositionSlotIndex(2), 25}, {PositionSlotIndex(3), 50}}},
+    {"OverlapPicksTheHigherSlot",
+     {.lock = false, .values = {{PositionSlotIndex(4), 25}}},
+     Grab(StopMarker(kD25), kToTen),
+     4,
+     3,
+     {{PositionSlotIndex(4), 10}, {PositionSlotIndex(2), 25}}},
+    {"HiddenStopIsNotGrabbed",
+     {.lock = false, .colors = {1, 3, 4, 5}},
+     Grab(StopMarker(kD25), kToTen),
+     3,
+     3,
+     {{PositionSlotIndex(2), 25}}},
+};
+
+class MarkerGestures : public ::testing::TestWithParam<MarkerCase> {};
+
+TEST_P(MarkerGestures, SelectAndDragAsOneUndoStep) {
+  const MarkerCase &c = GetParam();
+  SetUpInstance s = Editor(c.state);
+  const Snapshot before = Snap(s);
+  const host::GestureResult r = host::PerformGesture(*s.instance, c.gesture);
+  ASSERT_EQ(r.err, 0);
+  const ArbData record = RecordOf(s);
+  EXPECT_EQ(record.current_handle, c.current);
+  EXPECT_EQ(record.current_alpha_handle, c.current_alpha);
+  for (const auto &[index, value] : c.values) EXPECT_EQ(Float(s, index), value) << index;
+  const PF_PixelFloat shown = s.instance->ValueAt(kColorIndex, 0).AsColorFloat();
+  const PF_PixelFloat stop = s.instance->ValueAt(ColorSlotIndex(c.current), 0).AsColorFloat();
+  EXPECT_EQ(std::vector<float>({shown.red, shown.green, shown.blue}),
+            std::vector<float>({stop.red, stop.green, stop.blue}));
+  // Only a grab is followed by drags.
+  EXPECT_EQ(r.drags.size(), record.current_handle != 3 || record.current_alpha_handle != 3
+                                ? c.gesture.drags.size()
+                                : 0u);
+
+  const Snapshot after = Snap(s);
+  if (after == before) return;
+  EXPECT_EQ(s.instance->History().UndoNames(), std::vector<std::string>{"Output Range"});
+  ExpectUndoAndRedo(s, before, after);
+}
+INSTANTIATE_TEST_SUITE_P(Editor, MarkerGestures, ::testing::ValuesIn(kMarkerCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The click box rounds the position before scaling: 10.4 gives d = 27 and 10.6 gives d = 30,
+// where the hover box has 28 and 29. It spans h = 37..51 and v = d + 1 .. d + 13.
+struct BoxCase {
+  double position;
+  int dh, dv;
+  bool hit;
+};
+class MarkerClickBox : public ::testing::TestWithParam<BoxCase> {};
+
+TEST_P(MarkerClickBox, RoundsThePositionFirst) {
+  const BoxCase &c = GetParam();
+  SetUpInstance s = Editor({.lock = false, .values = {{PositionSlotIndex(1), c.position}}});
+  ASSERT_EQ(Gesture(s, At(c.dh, c.dv)).err, 0);
+  EXPECT_EQ(RecordOf(s).current_handle, c.hit ? 1 : 3);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Editor, MarkerClickBox,
+    ::testing::Values(BoxCase{10.4, 40, 28, true}, BoxCase{10.4, 40, 40, true},
+                      BoxCase{10.4, 40, 41, false}, BoxCase{10.4, 40, 27, false},
+                      BoxCase{10.6, 40, 43, true}, BoxCase{10.6, 40, 30, false},
+                      BoxCase{10.4, 37, 30, true}, BoxCase{10.4, 36, 30, false},
+                      BoxCase{10.4, 51, 30, true}, BoxCase{10.4, 52, 30, false}));
+
+// A drag stores the exact double for the host; only the control in the effect window counts,
+// yet every drag asks for an update.
+struct DragCase {
+  const char *name;
+  PF_WindowType window;
+  PF_EffectArea area;
+  int dv;
+  /// Position 2 and the "Position" proxy afterwards.
+  double position, proxy;
+};
+void PrintTo(const DragCase &c, std::ostream *os) { *os << c.name; }
+class Drags : public ::testing::TestWithParam<DragCase> {};
+
+TEST_P(Drags, WriteTheUnclampedOffset) {
+  const DragCase &c = GetParam();
+  SetUpInstance s = Editor({.lock = false});
+  ASSERT_EQ(Gesture(s, StopMarker(kD25)).err, 0);
+  host::EventRequest drag = host::DragEvent(kFrame, At(200, c.dv));
+  drag.window = c.window;
+  drag.area = c.area;
+  const host::EventResult r = host::SendEvent(*s.instance, drag);
+  EXPECT_EQ(r.command.err, 0);
+  EXPECT_EQ(r.extra.evt_out_flags, PF_EO_ALWAYS_UPDATE);
+  EXPECT_EQ(Float(s, PositionSlotIndex(2)), c.position);
+  EXPECT_EQ(Float(s, kPositionIndex), c.proxy);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Editor, Drags,
+    ::testing::Values(DragCase{"Below", PF_Window_EFFECT, PF_EA_CONTROL, 27, kTen, kTen},
+                      DragCase{"Above", PF_Window_EFFECT, PF_EA_CONTROL, -10, -3.703703703703704,
+                               -3.703703703703704},
+                      DragCase{"Beyond", PF_Window_EFFECT, PF_EA_CONTROL, 300, 111.11111111111113,
+                               111.11111111111113},
+                      DragCase{"LayerWindow", PF_Window_LAYER, PF_EA_CONTROL, 27, 25, 50},
+                      DragCase{"ParamTitle", PF_Window_EFFECT, PF_EA_PARAM_TITLE, 27, 25, 50}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct ButtonCase {
+  const char *name;
+  EditorState state;
+  PF_Point button;
+  Slots colors, alphas;
+  int current, current_alpha;
+  int color_bound, alpha_bound;
+  /// The undo step the gesture leaves; none when empty.
+  const char *step;
+  /// Proxies copied from the new current slot.
+  std::vector<std::pair<PF_ParamIndex, double>> values = {};
+};
+void PrintTo(const ButtonCase &c, std::ostream *os) { *os << c.name; }
+
+const Slots kFirstSix{1, 2, 3, 4, 5, 6};
+Slots AllSlots() {
+  Slots all;
+  for (int n = 1; n <= kMaxSlots; ++n) all.insert(n);
+  return all;
+}
+
+const ButtonCase kButtonCases[] = {
+    {"AddColorLocked", {.lock = true}, kColorPlus, kFirstSix, kFirstSix, 6, 6, 6, 6, "Add Color"},
+    {"AddColorUnlocked",
+     {.lock = false},
+     kColorPlus,
+     kFirstSix,
+     kFirstFive,
+     6,
+     3,
+     6,
+     5,
+     "Add Color"},
+    {"AddColorFillsTheLowestGap",
+     {.lock = false, .colors = {1, 2, 4, 5}, .current = 1},
+     kColorPlus,
+     kFirstFive,
+     kFirstFive,
+     3,
+     3,
+     5,
+     5,
+     "Add Color"},
+    {"RemoveCurrentLocked",
+     {.lock = true},
+     kColorMinus,
+     {1, 2, 4, 5},
+     {1, 2, 4, 5},
+     2,
+     2,
+     5,
+     5,
+     "Remove Color",
+     {{kPositionIndex, 25}}},
+    {"RemoveFirstPicksTheNextAbove",
+     {.lock = false, .colors = {1, 4, 5}, .current = 1},
+     kColorMinus,
+     {4, 5},
+     kFirstFive,
+     4,
+     3,
+     5,
+     5,
+     "Remove Color",
+     {{kPositionIndex, 75}}},
+    {"RemoveHighestRecounts",
+     {.lock = false, .current = 5},
+     kColorMinus,
+     {1, 2, 3, 4},
+     kFirstFive,
+     4,
+     3,
+     4,
+     5,
+     "Remove Color"},
+    {"SingleStopStays",
+     {.lock = false, .colors = {1}, .current = 1},
+     kColorMinus,
+     {1},
+     kFirstFive,
+     1,
+     3,
+     1,
+     5,
+     ""},
+    // Nothing to add, but the stored bound is corrected.
+    {"AllInUseOnlyRecounts",
+     {.lock = true, .colors = AllSlots(), .alphas = AllSlots(), .color_bound = 5, .alpha_bound = 5},
+     kColorPlus,
+     AllSlots(),
+     AllSlots(),
+     3,
+     3,
+     100,
+     100,
+     "Output Range"},
+    {"AlphaButtonsAbsentWhenLocked",
+     {.lock = true},
+     kAlphaPlus,
+     kFirstFive,
+     kFirstFive,
+     3,
+     3,
+     5,
+     5,
+     ""},
+    {"AddAlphaUnlocked",
+     {.lock = false},
+     kAlphaPlus,
+     kFirstFive,
+     kFirstSix,
+     3,
+     6,
+     5,
+     6,
+     "Add Alpha Handle"},
+    {"RemoveAlphaUnlocked",
+     {.lock = false, .values = {{AlphaValueSlotIndex(2), 40}}},
+     kAlphaMinus,
+     kFirstFive,
+     {1, 2, 4, 5},
+     3,
+     2,
+     5,
+     5,
+     "Remove Alpha Handle",
+     {{kAlphaPositionIndex, 25}, {kAlphaValueIndex, 40}}},
+};
+
+class Buttons : public ::testing::TestWithParam<ButtonCase> {};
+
+TEST_P(Buttons, ShowOrHideSlotsAsNamedUndoSteps) {
+  const ButtonCase &c = GetParam();
+  SetUpInstance s = Editor(c.state);
+  const Snapshot before = Snap(s);
+  ASSERT_EQ(Gesture(s, c.button).err, 0);
+
+  for (int n = 1; n <= kMaxSlots; ++n) {
+    ASSERT_EQ(s.instance->IsHidden(ColorSlotIndex(n)), !c.colors.count(n)) << n;
+    ASSERT_EQ(s.instance->IsHidden(PositionSlotIndex(n)), !c.colors.count(n)) << n;
+    ASSERT_EQ(s.instance->IsHidden(AlphaValueSlotIndex(n)), !c.alphas.count(n)) << n;
+    ASSERT_EQ(s.instance->IsHidden(AlphaPositionSlotIndex(n)), !c.alphas.count(n)) << n;
+  }
+  const ArbData r = RecordOf(s);
+  EXPECT_EQ(std::vector<int>(
+                {r.current_handle, r.current_alpha_handle, r.color_slots_used, r.alpha_slots_used}),
+            std::vector<int>({c.current, c.current_alpha, c.color_bound, c.alpha_bound}));
+  for (const auto &[index, value] : c.values) EXPECT_EQ(Float(s, index), value) << index;
+
+  const std::vector<std::string> steps = s.instance->History().UndoNames();
+  if (std::string(c.step).empty()) {
+    EXPECT_TRUE(steps.empty());
+    EXPECT_TRUE(Snap(s) == before);
+    return;
+  }
+  EXPECT_EQ(steps, std::vector<std::string>{c.step});
+  ExpectUndoAndRedo(s, before, Snap(s));
+}
+INSTANTIATE_TEST_SUITE_P(Editor, Buttons, ::testing::ValuesIn(kButtonCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// After Effects gets the magnifier through the helper suite; Premiere Pro gets it as the cursor.
+TEST(EditorClick, AsksTheHostForItsTool) {
+  SetUpInstance ae = Editor({});
+  const host::GestureResult r = Gesture(ae, kNowhere);
+  EXPECT_EQ(r.click.extra.evt_out_flags, PF_EO_HANDLED_EVENT);
+  EXPECT_EQ(ae.host->ExtendedTools(), std::vector<A_long>{PF_ExtendedSuiteTool_MAGNIFY});
+  EXPECT_FALSE(r.cursor.has_value());
+
+  SetUpInstance pr = MakeInstance({.appl_id = host::kPremierePro});
+  const host::GestureResult p = Gesture(pr, kNowhere);
+  EXPECT_EQ(p.cursor, PF_Cursor_MAGNIFY);
+  EXPECT_TRUE(pr.host->ExtendedTools().empty());
+}
+
+}  // namespace
+}  // namespace huewarp::testing
