@@ -1,9 +1,9 @@
 #include "tools/frame_time.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
-#include <regex>
 
 #include "tools/param_text.h"
 #include "tools/tool_error.h"
@@ -11,15 +11,24 @@
 namespace huewarp::tool {
 namespace {
 
+bool AllDigits(const std::string &text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 /// A decimal "12.345" as 12345 / 1000, exactly; false for anything else.
 bool ParseDecimal(const std::string &text, std::int64_t *numerator, std::int64_t *denominator) {
-  static const std::regex kDecimal(R"(([+-]?)(\d{1,9})(?:\.(\d{1,6}))?)");
-  std::smatch m;
-  if (!std::regex_match(text, m, kDecimal)) return false;
-  const std::string fraction = m[3].str();
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string unsigned_text = text.substr(negative || (!text.empty() && text[0] == '+'));
+  const std::size_t dot = unsigned_text.find('.');
+  const std::string whole = unsigned_text.substr(0, dot);
+  const std::string fraction = dot == std::string::npos ? "" : unsigned_text.substr(dot + 1);
+  if (whole.empty() || whole.size() > 9 || !AllDigits(whole) || fraction.size() > 6 ||
+      !AllDigits(fraction) || (dot != std::string::npos && fraction.empty())) {
+    return false;
+  }
   *denominator = 1;
   for (std::size_t i = 0; i < fraction.size(); ++i) *denominator *= 10;
-  *numerator = std::stoll(m[2].str() + fraction) * (m[1].str() == "-" ? -1 : 1);
+  *numerator = std::stoll(whole + fraction) * (negative ? -1 : 1);
   return true;
 }
 
@@ -27,9 +36,31 @@ bool FitsLong(std::int64_t v) {
   return v >= std::numeric_limits<A_long>::min() && v <= std::numeric_limits<A_long>::max();
 }
 
-const std::regex &PatternRegex() {
-  static const std::regex kPattern(R"(#+|%(0\d+)?d)");
-  return kPattern;
+/// Where the frame-number pattern of `path` starts, how long it is and how many digits it asks
+/// for; `length` 0 when there is none.
+struct Pattern {
+  std::size_t start = 0, length = 0;
+  int width = 0;
+};
+
+Pattern FindPattern(const std::string &path) {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '#') {
+      const std::size_t end = path.find_first_not_of('#', i);
+      const std::size_t length = (end == std::string::npos ? path.size() : end) - i;
+      return {i, length, static_cast<int>(length)};
+    }
+    if (path[i] == '%') {
+      std::size_t j = i + 1;
+      while (j < path.size() && path[j] >= '0' && path[j] <= '9') ++j;
+      const std::string digits = path.substr(i + 1, j - i - 1);
+      if (j < path.size() && path[j] == 'd' && (digits.empty() || digits[0] == '0') &&
+          digits.size() <= 3) {
+        return {i, j + 1 - i, digits.empty() ? 0 : std::stoi(digits)};
+      }
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -75,27 +106,32 @@ FrameTime TimeOfFrame(long frame, FrameRate rate) {
 }
 
 FrameRange ParseFrameRange(const std::string &text) {
-  static const std::regex kRange(R"((-?\d{1,7})(?:-(-?\d{1,7}))?)");
-  std::smatch m;
-  if (std::regex_match(text, m, kRange)) {
-    FrameRange range{std::stol(m[1].str()), std::stol(m[2].matched ? m[2].str() : m[1].str())};
-    if (range.last >= range.first) return range;
+  // The dash between the two frames is the first one after the first character, so that
+  // negative frames work: "-5--1".
+  const std::size_t dash = text.find('-', 1);
+  long long first = 0, last = 0;
+  bool ok = false;
+  if (dash == std::string::npos) {
+    ok = ParseInt(text, &first);
+    last = first;
+  } else {
+    ok = ParseInt(text.substr(0, dash), &first) && ParseInt(text.substr(dash + 1), &last);
   }
-  throw ToolError("--frames: " + Quoted(text) + " is not a range such as 0-47");
+  constexpr long long kLimit = 10'000'000;
+  if (!ok || last < first || first <= -kLimit || last >= kLimit) {
+    throw ToolError("--frames: " + Quoted(text) + " is not a range such as 0-47");
+  }
+  return {static_cast<long>(first), static_cast<long>(last)};
 }
 
-bool HasFramePattern(const std::string &path) { return std::regex_search(path, PatternRegex()); }
+bool HasFramePattern(const std::string &path) { return FindPattern(path).length > 0; }
 
 std::string FramePath(const std::string &pattern, long frame) {
-  std::smatch m;
-  if (!std::regex_search(pattern, m, PatternRegex())) return pattern;
-  const std::string token = m[0].str();
-  const int width = token[0] == '#' ? static_cast<int>(token.size())
-                    : m[1].matched  ? std::stoi(m[1].str())
-                                    : 0;
+  const Pattern p = FindPattern(pattern);
+  if (!p.length) return pattern;
   char digits[32];
-  std::snprintf(digits, sizeof digits, "%0*ld", width, frame);
-  return m.prefix().str() + digits + m.suffix().str();
+  std::snprintf(digits, sizeof digits, "%0*ld", p.width, frame);
+  return pattern.substr(0, p.start) + digits + pattern.substr(p.start + p.length);
 }
 
 }  // namespace huewarp::tool
