@@ -26,12 +26,18 @@ struct Outcome {
   std::string err;
 };
 
-/// Runs the tool with `args` in `dir`, stderr captured.
-Outcome RunTool(const fs::path &dir, std::vector<std::string> args) {
+/// Runs the tool with `args` in `dir`, stderr captured, with `extra_env` ("NAME=value") added to
+/// the environment.
+Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
+                std::vector<std::string> extra_env = {}) {
   args.insert(args.begin(), HUEWARP_TOOL_PATH);
   std::vector<char *> argv;
   for (std::string &a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
+  std::vector<char *> env;
+  for (char **e = environ; *e; ++e) env.push_back(*e);
+  for (std::string &e : extra_env) env.push_back(e.data());
+  env.push_back(nullptr);
   const fs::path err_file = dir / "stderr.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -41,7 +47,7 @@ Outcome RunTool(const fs::path &dir, std::vector<std::string> args) {
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   Outcome outcome;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0) {
     int status = 0;
     waitpid(pid, &status, 0);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -68,7 +74,9 @@ class CliTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  Outcome Huewarp(std::vector<std::string> args) { return RunTool(dir_, std::move(args)); }
+  Outcome Huewarp(std::vector<std::string> args, std::vector<std::string> env = {}) {
+    return RunTool(dir_, std::move(args), std::move(env));
+  }
   fs::path Path(const std::string &name) const { return dir_ / name; }
   /// What the folder holds, in order; temporary files would show here.
   std::vector<std::string> Files() const {
@@ -131,11 +139,14 @@ struct FailureCase {
   std::vector<std::string> message_parts;
 };
 
+void PrintTo(const FailureCase &c, std::ostream *os) { *os << c.name; }
+
 class Failures : public CliTest, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(Failures, OneLineNamingTheCulpritAndNoOutput) {
   ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
   std::ofstream(Path("notes.png")) << "not an image";
+  fs::create_directory(Path("folder"));
   std::ofstream(Path("wide.json"))
       << R"({"huewarp_project": 1, "parameters": [{"id": 11, "value": 50}]})";
   const auto before = Files();
@@ -169,6 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MissingOutputFolder",
                     {"render", "in.png", "nowhere/out.png"},
                     {"cannot write 'nowhere/out.png'"}},
+        FailureCase{
+            "OutputIsAFolder", {"render", "in.png", "folder"}, {"cannot write 'folder'", "folder"}},
         FailureCase{"UnknownParameter",
                     Render({"--set", "Cycle Speed=2"}),
                     {"unknown parameter 'Cycle Speed'"}},
@@ -226,6 +239,17 @@ TEST_F(CliTest, FailedRenderKeepsThePreviousOutputAndTheFramesBeforeIt) {
                                                "seq.2.png", "seq.3.png", "seq.4.png"}));
 }
 
+TEST_F(CliTest, ModuleComesFromTheOptionThenTheEnvironment) {
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "16x16"}).status, 0);
+  const std::string env = "HUEWARP_MODULE=/nonexistent/env/Huewarp.so";
+  const Outcome from_env = Huewarp({"render", "in.png", "out.png"}, {env});
+  EXPECT_EQ(from_env.status, 1);
+  EXPECT_NE(from_env.err.find("'/nonexistent/env/Huewarp.so'"), std::string::npos) << from_env.err;
+  const Outcome from_option =
+      Huewarp({"render", "in.png", "out.png", "--module", HUEWARP_MODULE_PATH}, {env});
+  EXPECT_EQ(from_option.status, 0) << from_option.err;
+}
+
 // Round trips: with the original blended back in fully, every format and depth gives back the
 // input's exact values, alpha included.
 
@@ -234,6 +258,8 @@ struct RoundTrip {
   const char *file;
   OIIO::TypeDesc type;
 };
+
+void PrintTo(const RoundTrip &c, std::ostream *os) { *os << c.name; }
 
 class RoundTrips : public CliTest, public ::testing::WithParamInterface<RoundTrip> {};
 
@@ -288,6 +314,94 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrips,
                                            RoundTrip{"ExrFloat", "in.exr", OIIO::TypeDesc::FLOAT}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// Across formats the colour changes form, premultiplied or straight, but not value.
+
+/// PNG inputs are 8-bit straight colour; EXR and TIFF inputs float premultiplied colour.
+struct Conversion {
+  const char *name;
+  const char *in;
+  std::vector<float> stored;  ///< One RGBA pixel as the input file holds it.
+  const char *out;
+  std::vector<std::string> options;
+  std::vector<float> expected;  ///< As the output file holds it: RGBA, or RGB without alpha.
+  float tolerance;
+};
+
+void PrintTo(const Conversion &c, std::ostream *os) { *os << c.name; }
+
+class Conversions : public CliTest, public ::testing::WithParamInterface<Conversion> {};
+
+TEST_P(Conversions, AlphaIsDividedOutAndMultipliedInWhereTheFormatsSayTheyAre) {
+  const Conversion &c = GetParam();
+  const bool png = std::string(c.in).ends_with(".png");
+  WriteImage(Path(c.in), 1, 1, 4, png ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::FLOAT, c.stored,
+             png);
+  std::vector<std::string> args = {"render", c.in, c.out, "--set", "Blend With Original=100"};
+  args.insert(args.end(), c.options.begin(), c.options.end());
+  const Outcome r = Huewarp(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto out = ReadPixels<float>(Path(c.out));
+  ASSERT_EQ(out.size(), c.expected.size());
+  for (size_t k = 0; k < out.size(); ++k) {
+    EXPECT_NEAR(out[k], c.expected[k], c.tolerance) << "channel " << k;
+  }
+}
+
+// Premultiplied 0.4 at alpha 0.5 is straight 0.8, which is 204 of 255.
+const std::vector<float> kPremultiplied = {0.4f, 0.2f, 0.f, 0.5f};
+const std::vector<float> kStraight8 = {204 / 255.f, 102 / 255.f, 0, 128 / 255.f};
+const std::vector<std::string> kDepth8 = {"--depth", "8"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Conversions,
+    ::testing::Values(
+        Conversion{"ExrToPng", "in.exr", kPremultiplied, "out.png", kDepth8, kStraight8, 1e-6f},
+        Conversion{"AssociatedTiffToPng", "in.tif", kPremultiplied, "out.png", kDepth8, kStraight8,
+                   1e-6f},
+        Conversion{"PngToExr",
+                   "in.png",
+                   kStraight8,
+                   "out.exr",
+                   {"--depth", "32"},
+                   {0.8f * (128 / 255.f), 0.4f * (128 / 255.f), 0, 128 / 255.f},
+                   1e-6f},
+        // JPEG has no alpha: straight colour, alpha dropped, within its compression.
+        Conversion{
+            "ExrToJpeg", "in.exr", kPremultiplied, "out.jpg", {}, {0.8f, 0.4f, 0}, 3 / 255.f}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, DepthOptionSetsTheRenderAndOutputDepth) {
+  WriteImage(Path("in.png"), 2, 1, 3, OIIO::TypeDesc::UINT8,
+             std::vector<std::uint8_t>{0, 128, 255, 7, 8, 9}, true);
+  const std::pair<const char *, OIIO::TypeDesc> cases[] = {
+      {"8", OIIO::TypeDesc::UINT8}, {"16", OIIO::TypeDesc::UINT16}, {"32", OIIO::TypeDesc::FLOAT}};
+  for (const auto &[depth, type] : cases) {
+    const std::string out = std::string("out") + depth + ".exr";
+    const Outcome r = Huewarp({"render", "in.png", out, "--depth", depth});
+    ASSERT_EQ(r.status, 0) << r.err;
+    OIIO::ImageSpec spec;
+    ReadPixels<float>(Path(out), &spec);
+    // OpenEXR holds half or float: 8 and 16 bits come as half, only 32 as float.
+    EXPECT_EQ(spec.format == OIIO::TypeDesc::FLOAT, type == OIIO::TypeDesc::FLOAT) << depth;
+  }
+}
+
+TEST_F(CliTest, SequenceInputGivesEachFrameItsOwnFile) {
+  for (int frame = 1; frame <= 3; ++frame) {
+    const auto v = static_cast<std::uint8_t>(frame * 60);
+    WriteImage(Path("in." + std::to_string(frame) + ".png"), 3, 2, 3, OIIO::TypeDesc::UINT8,
+               std::vector<std::uint8_t>(18, v), true);
+  }
+  const Outcome r = Huewarp({"render", "in.#.png", "out.%02d.png", "--frames", "1-3", "--set",
+                             "Blend With Original=100"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int frame = 1; frame <= 3; ++frame) {
+    const auto out = ReadPixels<std::uint8_t>(Path("out.0" + std::to_string(frame) + ".png"));
+    ASSERT_EQ(out.size(), 24u);
+    EXPECT_EQ(out[0], frame * 60) << "frame " << frame;
+  }
+}
+
 TEST_F(CliTest, SixteenBitCodesMapToTheEffectsScaleWithRounding) {
   // Each code goes to the nearest of the effect's 0..32768 and back to the nearest code: 1 is
   // just above half a step and comes back as 2, 65534 just below and comes back as 65533;
@@ -312,6 +426,8 @@ struct GradientCase {
   std::vector<std::string> args;
   std::uint8_t black[4], white[4];  ///< Output RGBA of a black and a white input pixel.
 };
+
+void PrintTo(const GradientCase &c, std::ostream *os) { *os << c.name; }
 
 class Gradients : public CliTest, public ::testing::WithParamInterface<GradientCase> {};
 
