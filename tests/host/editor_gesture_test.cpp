@@ -3,6 +3,7 @@
 // their named undo steps undone and redone, and the tool the click asks the host for.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,58 +44,34 @@ host::Gesture Grab(PF_Point marker, std::vector<PF_Point> drags = {}) {
 constexpr double kTen = 10.000000000000002;
 const std::vector<PF_Point> kToTen = {At(300, 150), At(0, 27)};
 
+MarkerCase Marker(const char *name, EditorState state, host::Gesture gesture,
+                  std::array<int, 2> current,
+                  std::vector<std::pair<PF_ParamIndex, double>> values = {}) {
+  return {name, std::move(state), std::move(gesture), current[0], current[1], std::move(values)};
+}
+const EditorState kLocked{}, kUnlocked{.lock = false};
 const MarkerCase kMarkerCases[] = {
-    {"StopLockedMovesItsHandle",
-     {.lock = true},
-     Grab(StopMarker(kD25), kToTen),
-     2,
-     2,
-     {{kPositionIndex, kTen}, {PositionSlotIndex(2), 10}, {AlphaPositionSlotIndex(2), 10}}},
-    {"StopUnlockedMovesAlone",
-     {.lock = false},
-     Grab(StopMarker(kD25), kToTen),
-     2,
-     3,
-     {{kPositionIndex, kTen}, {PositionSlotIndex(2), 10}, {AlphaPositionSlotIndex(2), 25}}},
-    {"HandleUnlockedMovesAlone",
-     {.lock = false},
-     Grab(HandleMarker(kD75), kToTen),
-     3,
-     4,
-     {{kAlphaPositionIndex, 10}, {AlphaPositionSlotIndex(4), 10}, {PositionSlotIndex(4), 75}}},
-    {"HandleLockedMovesItsStop",
-     {.lock = true},
-     Grab(HandleMarker(kD75), kToTen),
-     4,
-     4,
-     {{kPositionIndex, kTen}, {PositionSlotIndex(4), 10}, {AlphaPositionSlotIndex(4), 10}}},
+    Marker("StopLockedMovesItsHandle", kLocked, Grab(StopMarker(kD25), kToTen), {2, 2},
+           {{kPositionIndex, kTen}, {PositionSlotIndex(2), 10}, {AlphaPositionSlotIndex(2), 10}}),
+    Marker("StopUnlockedMovesAlone", kUnlocked, Grab(StopMarker(kD25), kToTen), {2, 3},
+           {{kPositionIndex, kTen}, {PositionSlotIndex(2), 10}, {AlphaPositionSlotIndex(2), 25}}),
+    Marker(
+        "HandleUnlockedMovesAlone", kUnlocked, Grab(HandleMarker(kD75), kToTen), {3, 4},
+        {{kAlphaPositionIndex, 10}, {AlphaPositionSlotIndex(4), 10}, {PositionSlotIndex(4), 75}}),
+    Marker("HandleLockedMovesItsStop", kLocked, Grab(HandleMarker(kD75), kToTen), {4, 4},
+           {{kPositionIndex, kTen}, {PositionSlotIndex(4), 10}, {AlphaPositionSlotIndex(4), 10}}),
     // The colour proxy shows the handle's stop at once, with no reconciliation in between.
-    {"HandleLockedShowsItsStop", {.lock = true}, Grab(HandleMarker(kD75)), 4, 4, {}},
+    Marker("HandleLockedShowsItsStop", kLocked, Grab(HandleMarker(kD75)), {4, 4}),
     // Markers are tested against the pointer the host last reported, not the click.
-    {"HoverDecides",
-     {.lock = true},
-     Grab(StopMarker(kD25), kNowhere, kToTen),
-     2,
-     2,
-     {{PositionSlotIndex(2), 10}}},
-    {"ClickWithoutHoverGrabsNothing",
-     {.lock = true},
-     Grab(kNowhere, StopMarker(kD25), kToTen),
-     3,
-     3,
-     {{PositionSlotIndex(2), 25}, {PositionSlotIndex(3), 50}}},
-    {"OverlapPicksTheHigherSlot",
-     {.lock = false, .values = {{PositionSlotIndex(4), 25}}},
-     Grab(StopMarker(kD25), kToTen),
-     4,
-     3,
-     {{PositionSlotIndex(4), 10}, {PositionSlotIndex(2), 25}}},
-    {"HiddenStopIsNotGrabbed",
-     {.lock = false, .colors = {1, 3, 4, 5}},
-     Grab(StopMarker(kD25), kToTen),
-     3,
-     3,
-     {{PositionSlotIndex(2), 25}}},
+    Marker("HoverDecides", kLocked, Grab(StopMarker(kD25), kNowhere, kToTen), {2, 2},
+           {{PositionSlotIndex(2), 10}}),
+    Marker("ClickWithoutHoverGrabsNothing", kLocked, Grab(kNowhere, StopMarker(kD25), kToTen),
+           {3, 3}, {{PositionSlotIndex(2), 25}, {PositionSlotIndex(3), 50}}),
+    Marker("OverlapPicksTheHigherSlot", {.lock = false, .values = {{PositionSlotIndex(4), 25}}},
+           Grab(StopMarker(kD25), kToTen), {4, 3},
+           {{PositionSlotIndex(4), 10}, {PositionSlotIndex(2), 25}}),
+    Marker("HiddenStopIsNotGrabbed", {.lock = false, .colors = {1, 3, 4, 5}},
+           Grab(StopMarker(kD25), kToTen), {3, 3}, {{PositionSlotIndex(2), 25}}),
 };
 
 class MarkerGestures : public ::testing::TestWithParam<MarkerCase> {};
@@ -191,8 +168,8 @@ struct ButtonCase {
   EditorState state;
   PF_Point button;
   Slots colors, alphas;
-  int current, current_alpha;
-  int color_bound, alpha_bound;
+  /// current_handle, current_alpha_handle, color_slots_used, alpha_slots_used.
+  std::array<int, 4> record;
   /// The undo step the gesture leaves; none when empty.
   const char *step;
   /// Proxies copied from the new current slot.
@@ -200,119 +177,46 @@ struct ButtonCase {
 };
 void PrintTo(const ButtonCase &c, std::ostream *os) { *os << c.name; }
 
-const Slots kFirstSix{1, 2, 3, 4, 5, 6};
+const Slots kFirstSix{1, 2, 3, 4, 5, 6}, kWithout3{1, 2, 4, 5};
 Slots AllSlots() {
   Slots all;
   for (int n = 1; n <= kMaxSlots; ++n) all.insert(n);
   return all;
 }
+EditorState Unlocked(Slots colors = kFirstFive, int current = 3) {
+  return {.lock = false, .colors = std::move(colors), .current = current};
+}
 
+ButtonCase Button(const char *name, EditorState state, PF_Point button, Slots colors, Slots alphas,
+                  std::array<int, 4> record, const char *step,
+                  std::vector<std::pair<PF_ParamIndex, double>> values = {}) {
+  return {name, std::move(state), button, std::move(colors), std::move(alphas), record,
+          step, std::move(values)};
+}
 const ButtonCase kButtonCases[] = {
-    {"AddColorLocked", {.lock = true}, kColorPlus, kFirstSix, kFirstSix, 6, 6, 6, 6, "Add Color"},
-    {"AddColorUnlocked",
-     {.lock = false},
-     kColorPlus,
-     kFirstSix,
-     kFirstFive,
-     6,
-     3,
-     6,
-     5,
-     "Add Color"},
-    {"AddColorFillsTheLowestGap",
-     {.lock = false, .colors = {1, 2, 4, 5}, .current = 1},
-     kColorPlus,
-     kFirstFive,
-     kFirstFive,
-     3,
-     3,
-     5,
-     5,
-     "Add Color"},
-    {"RemoveCurrentLocked",
-     {.lock = true},
-     kColorMinus,
-     {1, 2, 4, 5},
-     {1, 2, 4, 5},
-     2,
-     2,
-     5,
-     5,
-     "Remove Color",
-     {{kPositionIndex, 25}}},
-    {"RemoveFirstPicksTheNextAbove",
-     {.lock = false, .colors = {1, 4, 5}, .current = 1},
-     kColorMinus,
-     {4, 5},
-     kFirstFive,
-     4,
-     3,
-     5,
-     5,
-     "Remove Color",
-     {{kPositionIndex, 75}}},
-    {"RemoveHighestRecounts",
-     {.lock = false, .current = 5},
-     kColorMinus,
-     {1, 2, 3, 4},
-     kFirstFive,
-     4,
-     3,
-     4,
-     5,
-     "Remove Color"},
-    {"SingleStopStays",
-     {.lock = false, .colors = {1}, .current = 1},
-     kColorMinus,
-     {1},
-     kFirstFive,
-     1,
-     3,
-     1,
-     5,
-     ""},
+    Button("AddColorLocked", {}, kColorPlus, kFirstSix, kFirstSix, {6, 6, 6, 6}, "Add Color"),
+    Button("AddColorUnlocked", Unlocked(), kColorPlus, kFirstSix, kFirstFive, {6, 3, 6, 5},
+           "Add Color"),
+    Button("AddColorFillsTheLowestGap", Unlocked(kWithout3, 1), kColorPlus, kFirstFive, kFirstFive,
+           {3, 3, 5, 5}, "Add Color"),
+    Button("RemoveCurrentLocked", {}, kColorMinus, kWithout3, kWithout3, {2, 2, 5, 5},
+           "Remove Color", {{kPositionIndex, 25}}),
+    Button("RemoveFirstPicksTheNextAbove", Unlocked({1, 4, 5}, 1), kColorMinus, {4, 5}, kFirstFive,
+           {4, 3, 5, 5}, "Remove Color", {{kPositionIndex, 75}}),
+    Button("RemoveHighestRecounts", Unlocked(kFirstFive, 5), kColorMinus, {1, 2, 3, 4}, kFirstFive,
+           {4, 3, 4, 5}, "Remove Color"),
+    Button("SingleStopStays", Unlocked({1}, 1), kColorMinus, {1}, kFirstFive, {1, 3, 1, 5}, ""),
     // Nothing to add, but the stored bound is corrected.
-    {"AllInUseOnlyRecounts",
-     {.lock = true, .colors = AllSlots(), .alphas = AllSlots(), .color_bound = 5, .alpha_bound = 5},
-     kColorPlus,
-     AllSlots(),
-     AllSlots(),
-     3,
-     3,
-     100,
-     100,
-     "Output Range"},
-    {"AlphaButtonsAbsentWhenLocked",
-     {.lock = true},
-     kAlphaPlus,
-     kFirstFive,
-     kFirstFive,
-     3,
-     3,
-     5,
-     5,
-     ""},
-    {"AddAlphaUnlocked",
-     {.lock = false},
-     kAlphaPlus,
-     kFirstFive,
-     kFirstSix,
-     3,
-     6,
-     5,
-     6,
-     "Add Alpha Handle"},
-    {"RemoveAlphaUnlocked",
-     {.lock = false, .values = {{AlphaValueSlotIndex(2), 40}}},
-     kAlphaMinus,
-     kFirstFive,
-     {1, 2, 4, 5},
-     3,
-     2,
-     5,
-     5,
-     "Remove Alpha Handle",
-     {{kAlphaPositionIndex, 25}, {kAlphaValueIndex, 40}}},
+    Button("AllInUseOnlyRecounts",
+           {.colors = AllSlots(), .alphas = AllSlots(), .color_bound = 5, .alpha_bound = 5},
+           kColorPlus, AllSlots(), AllSlots(), {3, 3, 100, 100}, "Output Range"),
+    Button("AlphaButtonsAbsentWhenLocked", {}, kAlphaPlus, kFirstFive, kFirstFive, {3, 3, 5, 5},
+           ""),
+    Button("AddAlphaUnlocked", Unlocked(), kAlphaPlus, kFirstFive, kFirstSix, {3, 6, 5, 6},
+           "Add Alpha Handle"),
+    Button("RemoveAlphaUnlocked", {.lock = false, .values = {{AlphaValueSlotIndex(2), 40}}},
+           kAlphaMinus, kFirstFive, kWithout3, {3, 2, 5, 5}, "Remove Alpha Handle",
+           {{kAlphaPositionIndex, 25}, {kAlphaValueIndex, 40}}),
 };
 
 class Buttons : public ::testing::TestWithParam<ButtonCase> {};
@@ -330,9 +234,9 @@ TEST_P(Buttons, ShowOrHideSlotsAsNamedUndoSteps) {
     ASSERT_EQ(s.instance->IsHidden(AlphaPositionSlotIndex(n)), !c.alphas.count(n)) << n;
   }
   const ArbData r = RecordOf(s);
-  EXPECT_EQ(std::vector<int>(
-                {r.current_handle, r.current_alpha_handle, r.color_slots_used, r.alpha_slots_used}),
-            std::vector<int>({c.current, c.current_alpha, c.color_bound, c.alpha_bound}));
+  EXPECT_EQ((std::array<int, 4>{r.current_handle, r.current_alpha_handle, r.color_slots_used,
+                                r.alpha_slots_used}),
+            c.record);
   for (const auto &[index, value] : c.values) EXPECT_EQ(Float(s, index), value) << index;
 
   const std::vector<std::string> steps = s.instance->History().UndoNames();
