@@ -197,6 +197,13 @@ void WriteImage(const World &world, PendingFile &file, OIIO::TypeDesc format) {
   OIIO::ImageSpec spec(world.width(), world.height(), channels, format);
   spec.alpha_channel = alpha ? 3 : -1;
   if (alpha && !premultiply) spec.attribute("oiio:UnassociatedAlpha", 1);
+  // Writers fall back to 8 bits for a type they lack; these hold 16 but no float.
+  if (format.basetype == OIIO::TypeDesc::FLOAT || format.basetype == OIIO::TypeDesc::HALF) {
+    const std::string name = out->format_name();
+    if (name == "png" || name == "pnm" || name == "jpeg2000") {
+      spec.set_format(OIIO::TypeDesc::UINT16);
+    }
+  }
   if (!out->open(file.temp_path(), spec)) {
     throw ToolError("cannot write " + Quoted(file.path()) + ": " + Renamed(out->geterror(), file));
   }

@@ -1,7 +1,7 @@
 // An output file that appears only when it is complete: everything is written to a temporary
 // file in the destination's folder, which Commit renames over the destination in one step.
-// Until then a failure, an exception or an early return removes the temporary file and leaves
-// whatever was at the destination untouched.
+// Until then a failure, an exception, an early return or an interrupt (SIGINT, SIGTERM, SIGHUP)
+// removes the temporary file and leaves whatever was at the destination untouched.
 #pragma once
 
 #include <string>

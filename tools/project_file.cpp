@@ -179,6 +179,11 @@ void LoadProjectFile(host::Instance &instance, const std::string &path) {
     if (document.value("huewarp_project", 0) != kFormatVersion) {
       throw ToolError("not a huewarp project of version " + std::to_string(kFormatVersion));
     }
+    const std::string effect = instance.host().registration().match_name;
+    if (document.value("effect", effect) != effect) {
+      throw ToolError("saved from effect " + Quoted(document.value("effect", "")) + ", not " +
+                      Quoted(effect));
+    }
     for (const json &entry : document.at("parameters")) LoadParameter(instance, entry);
   } catch (const json::exception &e) {
     throw ToolError("cannot read project " + Quoted(path) + ": " + e.what());

@@ -62,9 +62,10 @@ void RenderFrames(EffectSession &session, const RenderPlan &plan, const ImageFil
       if (frame > plan.frames.last) return;
       try {
         RenderFrame(session, plan, still, frame);
-      } catch (const ToolError &e) {
+      } catch (const std::exception &e) {
+        // Any failure stops the sequence; the entry point reports it.
         std::lock_guard lock(error_mutex);
-        if (!error) error = e;
+        if (!error) error = ToolError(e.what());
         failed = true;
         return;
       }

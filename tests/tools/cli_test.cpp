@@ -5,6 +5,9 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <OpenImageIO/imageio.h>
 
@@ -248,6 +251,32 @@ TEST_F(CliTest, ModuleComesFromTheOptionThenTheEnvironment) {
   const Outcome from_option =
       Huewarp({"render", "in.png", "out.png", "--module", HUEWARP_MODULE_PATH}, {env});
   EXPECT_EQ(from_option.status, 0) << from_option.err;
+}
+
+TEST_F(CliTest, InterruptedSequenceLeavesNoTemporaryFiles) {
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "256x128"}).status, 0);
+  std::vector<std::string> args = {HUEWARP_TOOL_PATH, "render", "in.png", "seq.####.png",
+                                   "--frames",        "0-9999", "--jobs", "2"};
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // Once frames are being written, two are in flight at almost any moment.
+  for (int i = 0; i < 6000 && !fs::exists(Path("seq.0001.png")); ++i) usleep(10000);
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_FALSE(fs::exists(Path("seq.9999.png")));
+  for (const std::string &name : Files()) {
+    EXPECT_EQ(name.find(".huewarp-"), std::string::npos) << name;
+  }
 }
 
 // Round trips: with the original blended back in fully, every format and depth gives back the
