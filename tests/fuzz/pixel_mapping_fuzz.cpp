@@ -1,0 +1,179 @@
+// Fuzz target fuzz_pixel_mapping: the per-pixel mapping at 32, 16 and 8 bits with arbitrary
+// pixels and parameters, over ramps of 0..8 stops and handles built the way pre-render builds
+// them (discrete rewrite, smooth-wrap flags, squared colours, percentages times 0.01).
+//
+// On every pixel each callback must return 0 and map a pixel in place exactly as it maps it into
+// another pixel, and 16-bit channels must stay within 0..32768 (8-bit ones cannot leave 0..255).
+// With parameters a host can deliver (colours and alphas in 0..1, finite positions, cycle scale
+// 0.01..20, blend 0..1) the float result must also be NaN-free for finite pixels and lie in
+// 0..1 for pixels in 0..1. Finite means below 2^60 here: beyond that a product of two channels
+// overflows and inf - inf is plain IEEE arithmetic, not a fault of the mapping.
+//
+// The mapping has no loop whose count could be watched (Bounce reduces modulo 2 in one step, the
+// lookup is a binary search), so a hang shows as libFuzzer's -timeout.
+//
+// Input: u16 input range, u16 values over 1, u8 switches, the offset, cycle scale and blend, u8
+// stop and handle counts, the stops and handles, then pixels (four floats, four u16, four u8)
+// until the input ends.
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "render/gradient.h"
+#include "render/pixel_mapping.h"
+
+namespace huewarp::fuzz {
+namespace {
+
+constexpr int kMaxEntries = 8;
+constexpr int kMaxPixels = 16;
+constexpr float kModerate = 0x1p60f;
+
+enum Switch : std::uint8_t {
+  kFlip = 1 << 0,
+  kComposite = 1 << 1,
+  kSmoothWrap = 1 << 2,
+  kDiscrete = 1 << 3,
+  kOffsetAsAngle = 1 << 4,     // else the two offset fields as raw floats
+  kCycleScaleSlider = 1 << 5,  // else any float
+  kBlendSlider = 1 << 6,       // else any float
+};
+
+/// A slider value from 16 bits spread over [low, high], as a host delivers it (a double).
+double Slider(std::uint16_t raw, double low, double high) {
+  return low + (high - low) * raw / 65535.0;
+}
+
+/// A percentage parameter (position, alpha value, blend) as pre-render scales it.
+float Fraction(FuzzInput &in) {
+  return static_cast<float>(Slider(in.Take<std::uint16_t>(), 0, 100) * 0.01);
+}
+
+/// One colour component: in 0..1 from 16 bits, or any float.
+float Component(FuzzInput &in, bool in_range) {
+  return in_range ? static_cast<float>(in.Take<std::uint16_t>() / 65535.0) : in.Take<float>();
+}
+
+bool Within(float v, float low, float high) { return v >= low && v <= high; }
+bool Moderate(float v) { return std::fabs(v) < kModerate; }
+
+struct GradientEntries {
+  std::vector<ColorStop> stops;
+  std::vector<AlphaHandle> handles;
+  /// Every colour component and alpha in 0..1 and every position finite.
+  bool deliverable = true;
+};
+
+GradientEntries TakeGradient(FuzzInput &in) {
+  GradientEntries g;
+  const int stop_count = in.Take<std::uint8_t>() % (kMaxEntries + 1);
+  const int handle_count = in.Take<std::uint8_t>() % (kMaxEntries + 1);
+  for (int i = 0; i < stop_count; ++i) {
+    const auto kind = in.Take<std::uint8_t>();
+    const float position = kind & 1 ? Fraction(in) : in.Take<float>();
+    float rgb[3];
+    for (float &c : rgb) {
+      c = Component(in, kind & 2);
+      g.deliverable = g.deliverable && Within(c, 0, 1);
+    }
+    g.deliverable = g.deliverable && Moderate(position);
+    g.stops.push_back({position, rgb[0] * rgb[0], rgb[1] * rgb[1], rgb[2] * rgb[2]});
+  }
+  for (int i = 0; i < handle_count; ++i) {
+    const auto kind = in.Take<std::uint8_t>();
+    const float position = kind & 1 ? Fraction(in) : in.Take<float>();
+    const float alpha = kind & 2 ? Fraction(in) : in.Take<float>();
+    g.deliverable = g.deliverable && Moderate(position) && Within(alpha, 0, 1);
+    g.handles.push_back({position, alpha});
+  }
+  return g;
+}
+
+template <class Pixel>
+bool SameBits(const Pixel &a, const Pixel &b) {
+  return std::memcmp(&a, &b, sizeof(Pixel)) == 0;
+}
+
+/// Maps `in` into another pixel and in place; both must agree bit for bit.
+template <class Pixel, class Callback>
+Pixel Map(Callback callback, PreRenderData &data, Pixel in) {
+  Pixel out{};
+  Require(callback(&data, 0, 0, &in, &out) == PF_Err_NONE, "a callback returned an error");
+  Pixel in_place = in;
+  callback(&data, 0, 0, &in_place, &in_place);
+  Require(SameBits(out, in_place), "mapping in place differs from mapping into another pixel");
+  return out;
+}
+
+void CheckFloat(const PF_PixelFloat &in, const PF_PixelFloat &out, bool deliverable) {
+  if (!deliverable) return;
+  const float in_channels[] = {in.alpha, in.red, in.green, in.blue};
+  const float out_channels[] = {out.alpha, out.red, out.green, out.blue};
+  bool moderate = true, unit = true;
+  for (float c : in_channels) {
+    moderate = moderate && Moderate(c);
+    unit = unit && Within(c, 0, 1);
+  }
+  for (float c : out_channels) {
+    if (moderate) Require(!std::isnan(c), "NaN from a finite pixel and deliverable parameters");
+    if (unit) Require(Within(c, 0, 1), "outside 0..1 from a pixel in 0..1");
+  }
+}
+
+}  // namespace
+}  // namespace huewarp::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  using namespace huewarp;
+  using namespace huewarp::fuzz;
+  FuzzInput in({data, size});
+
+  PreRenderData frame{};
+  frame.inputRange = in.Take<std::uint16_t>();
+  frame.valuesOver1 = in.Take<std::uint16_t>();
+  const auto switches = in.Take<std::uint8_t>();
+  frame.flip = switches & kFlip;
+  frame.composite = switches & kComposite;
+  frame.smoothWrap = switches & kSmoothWrap;
+  if (switches & kOffsetAsAngle) {
+    const auto degrees = in.Take<PF_Fixed>();
+    frame.offsetTurns = OffsetTurns(degrees);
+    frame.offsetWrapped = OffsetWrapped(degrees);
+  } else {
+    frame.offsetTurns = in.Take<float>();
+    frame.offsetWrapped = in.Take<float>();
+  }
+  frame.cycleScale = switches & kCycleScaleSlider
+                         ? static_cast<float>(Slider(in.Take<std::uint16_t>(), 0.01, 20))
+                         : in.Take<float>();
+  frame.blend = switches & kBlendSlider ? Fraction(in) : in.Take<float>();
+  GradientEntries g = TakeGradient(in);
+  const bool deliverable =
+      g.deliverable && Within(frame.cycleScale, 0.01f, 20) && Within(frame.blend, 0, 1);
+
+  if (switches & kDiscrete) {
+    g.stops = MakeDiscreteColorStops(std::move(g.stops));
+    g.handles = MakeDiscreteAlphaHandles(std::move(g.handles));
+  }
+  const bool edge_blend = frame.smoothWrap && frame.cycleScale != 1.0f;
+  const bool wrap_active =
+      frame.smoothWrap && (frame.cycleScale != 1.0f || frame.offsetWrapped != 0.0f ||
+                           frame.valuesOver1 == kValuesOver1Wrap);
+  AlphaRamp alpha_ramp(g.handles, wrap_active, edge_blend, frame.cycleScale);
+  ColorRamp color_ramp(g.stops, wrap_active, edge_blend, frame.cycleScale);
+  frame.alphaRamp = &alpha_ramp;
+  frame.colorRamp = &color_ramp;
+
+  for (int i = 0; i < kMaxPixels && !in.Empty(); ++i) {
+    const auto pixel = in.Take<PF_PixelFloat>();
+    CheckFloat(pixel, Map(MapPixelFloat, frame, pixel), deliverable);
+
+    const PF_Pixel16 mapped16 = Map(MapPixel16, frame, in.Take<PF_Pixel16>());
+    for (A_u_short c : {mapped16.alpha, mapped16.red, mapped16.green, mapped16.blue}) {
+      Require(c <= 32768, "16-bit channel above 32768");
+    }
+    Map(MapPixel8, frame, in.Take<PF_Pixel8>());
+  }
+  return 0;
+}
