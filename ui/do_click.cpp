@@ -124,7 +124,9 @@ class Click {
         SetCurrent(kColorSlots, n);
       }
     }
-    const bool minus = Pressed(kColorMinusButton) && SeveralInUse(kColorSlots);
+    // Counted on every click, pressed or not.
+    const bool several = SeveralInUse(kColorSlots);
+    const bool minus = Pressed(kColorMinusButton) && several;
     if (minus) {
       const int c = CurrentOf(kColorSlots);
       {
@@ -162,7 +164,8 @@ class Click {
         SetCurrent(kAlphaSlots, n);
       }
     }
-    const bool minus = Pressed(kAlphaMinusButton) && SeveralInUse(kAlphaSlots);
+    const bool several = SeveralInUse(kAlphaSlots);
+    const bool minus = Pressed(kAlphaMinusButton) && several;
     if (minus) {
       const int a = CurrentOf(kAlphaSlots);
       {

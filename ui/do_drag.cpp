@@ -49,8 +49,8 @@ PF_Err DoDrag(PF_InData *in_data, PF_OutData *, PF_ParamDef *params[], PF_LayerD
                                 suites.Handle()->host_lock_handle,
                                 in_data->utils->host_unlock_handle);
   const ArbData *arb = record.as<ArbData>();
+  if (event.onControl) NoteMousePoint(event.window, event.point);
   if (event.onControl && arb) {
-    NoteMousePoint(event.window, event.point);
     const double p = (event.point.v - event.window.current_frame.top) * kPercentPerPixel;
     const int stop = ClampSlot(arb->current_handle);
     const int handle = ClampSlot(arb->current_alpha_handle);
