@@ -25,7 +25,9 @@ Effect settings (render, editor), applied in this order:
   --alphas LIST         the alpha handles, "POS:OPACITY,..." both 0..100 (up to 100 handles)
   --set "NAME=VALUE"    set a parameter by its name as the host shows it; VALUE is a popup
                         text, an angle in degrees, on/off/true/false/1/0, #rrggbb or a number
-                        (percentages as plain numbers); replaces any keyframes
+                        (percentages as plain numbers); replaces any keyframes. It arrives
+                        as the user's change, so "Color", "Position", "Alpha Position" and
+                        "Alpha Value" edit the current stop and handle, as in the host
   --key "NAME@TIME=VALUE"  add a keyframe; TIME is a frame number or seconds with "s" (2s)
   --save-project FILE   save the settings as JSON once they are applied
   'huewarp info' lists the names, their choices and ranges.
@@ -39,7 +41,7 @@ render options:
 
 editor options:
   --scale N             image pixels per panel pixel (1 to 4; 1)
-  --width N             width of the control in panel pixels
+  --width N             width of the control in panel pixels (300)
 
 chart options:
   --size WxH            chart size (1024x512)
@@ -51,7 +53,7 @@ General:
 
 Images are read and written with OpenImageIO: PNG, TIFF, OpenEXR, JPEG and the other formats
 it knows, chosen by the file extension. 16-bit files map 0..65535 to the effect's 0..32768 and
-back with rounding to nearest.
+back with rounding to nearest; float renders go to formats without float (PNG) as 16 bits.
 
 Alpha: the effect works on straight (unassociated) colour. Files read as premultiplied (OpenEXR,
 TIFF with associated alpha) are divided by alpha on input and multiplied again on output to

@@ -17,7 +17,8 @@
 namespace huewarp::tool {
 namespace {
 
-using nlohmann::json;
+// Keys stay in the order written, so a person reading the file finds identifier and name first.
+using json = nlohmann::ordered_json;
 
 constexpr int kFormatVersion = 1;
 
