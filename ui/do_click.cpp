@@ -144,7 +144,14 @@ class Click {
       PF_PixelFloat color{};
       if (ReadColor(ColorSlotIndex(n), color)) SetColorParamStream(streams_, kColorIndex, color);
       CopyInPlace(kPositionIndex, PositionSlotIndex(n));
-      if (locked_) SetCurrent(kAlphaSlots, n);
+      if (locked_) {
+        SetCurrent(kAlphaSlots, n);
+        // The handle that became current shows in the alpha proxies too, as an alpha removal
+        // does; left stale, the next reconciliation would take them for the user's edit and
+        // move the locked stop back on its following drag.
+        CopyInPlace(kAlphaValueIndex, AlphaValueSlotIndex(n));
+        CopyInPlace(kAlphaPositionIndex, AlphaPositionSlotIndex(n));
+      }
     }
     if (plus || minus) {
       Recount(kColorSlots);

@@ -265,5 +265,16 @@ TEST(EditorClick, AsksTheHostForItsTool) {
   EXPECT_TRUE(pr.host->ExtendedTools().empty());
 }
 
+// With the lock on, removing a stop must leave every proxy showing the stop that became current:
+// a stale alpha proxy was once taken for the user's edit and moved the next dragged stop back.
+TEST(LockedRemove, TheNextDragKeepsItsPosition) {
+  SetUpInstance s = Editor(kLocked);
+  ASSERT_EQ(Gesture(s, kColorMinus).err, 0);
+  ASSERT_EQ(RecordOf(s).current_handle, 2);
+  ASSERT_EQ(Gesture(s, StopMarker(kD25), {At(40, 243)}).err, 0);
+  EXPECT_NEAR(Float(s, PositionSlotIndex(2)), 90, 1e-4);
+  EXPECT_NEAR(Float(s, AlphaPositionSlotIndex(2)), 90, 1e-4);
+}
+
 }  // namespace
 }  // namespace huewarp::testing
