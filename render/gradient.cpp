@@ -9,8 +9,13 @@ namespace huewarp {
 
 namespace {
 
+// A position that is not a number would break the ordering the sort and the lookups rely on; such
+// an entry is placed at 0 instead, so every list stays totally ordered.
 template <class Entry>
 void SortByPosition(std::vector<Entry> &entries) {
+  for (Entry &entry : entries) {
+    if (std::isnan(entry.position)) entry.position = 0.0f;
+  }
   std::sort(entries.begin(), entries.end(),
             [](const Entry &a, const Entry &b) { return a.position < b.position; });
 }
