@@ -4,9 +4,8 @@
 // Positions are fractions 0..1. Colour components are stored squared and interpolated as squares;
 // SampleColor returns their square roots. Lists are sorted ascending by position with std::sort
 // comparing positions alone, so entries at equal positions come out in no fixed order; a position
-// that is not a number counts as 0. A built
-// ramp is never changed: any number of threads may sample it at once, and sampling allocates
-// nothing.
+// that is not a number counts as 0. A built ramp is never changed: any number of threads may
+// sample it at once, and sampling allocates nothing.
 #pragma once
 
 #include <vector>
