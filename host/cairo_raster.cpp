@@ -15,6 +15,8 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 void SetColor(cairo_t *cr, const draw::Color &c) {
   cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha);

@@ -99,6 +99,8 @@ PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtr
   AEGP_EffectRefH effect = nullptr;
   const AEGP_PluginID plugin_id = PluginIdOf(in_data);
   err = suites.PFInterface()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
+  // A host that reports success without a reference cannot serve the stream calls.
+  if (!err && !effect) err = PF_Err_BAD_CALLBACK_PARAM;
   const StreamAccess streams{suites, plugin_id, effect};
 
   PreRenderDataPtr data = NewPreRenderData();

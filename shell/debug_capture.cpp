@@ -1,6 +1,5 @@
 #include "shell/debug_capture.h"
 
-#include <iomanip>
 #include <iostream>
 #include <mutex>
 #include <streambuf>
@@ -74,7 +73,8 @@ void WriteTrace(std::string_view text) {
 
 void SetTraceNumberFormat() {
   std::lock_guard lock(g_stream_state_mutex);
-  std::cout << std::fixed << std::setprecision(17);
+  std::cout.setf(std::ios_base::fixed, std::ios_base::floatfield);
+  std::cout.precision(17);
 }
 
 }  // namespace huewarp

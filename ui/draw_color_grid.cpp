@@ -120,6 +120,8 @@ PF_Err DrawColorGrid(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *para
   AEGP_EffectRefH effect = nullptr;
   PF_Err err =
       suites.PFInterface()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
+  // A host that reports success without a reference cannot serve the stream calls.
+  if (!err && !effect) err = PF_Err_BAD_CALLBACK_PARAM;
   const StreamAccess streams{suites, plugin_id, effect};
 
   // The record stays locked for the whole draw.

@@ -125,7 +125,9 @@ TEST(ArbData, FlattenAndUnflattenOnlyAt56Bytes) {
     flat.resize(size);
     EXPECT_EQ(s.instance->UnflattenArbitrary(kArb, flat, &back), 0);
     EXPECT_EQ(static_cast<bool>(back), size == 56);
-    if (back) EXPECT_EQ(HandleBytes(*s.host, back.get()), stored);
+    if (back) {
+      EXPECT_EQ(HandleBytes(*s.host, back.get()), stored);
+    }
     back.Reset();
     EXPECT_EQ(s.host->Handles().LiveCount(), live);
   }

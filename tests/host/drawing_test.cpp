@@ -357,7 +357,7 @@ TEST_P(DrawingRasterTest, PngShowsTheFilledRectangleOverThePanel) {
   ASSERT_EQ(image.height(), 280 * scale);
 
   const double bg = 0.16;
-  auto over = [&](double c) { return Byte(c * alpha + bg * (1 - alpha)); };
+  auto over = [&, alpha = alpha](double c) { return Byte(c * alpha + bg * (1 - alpha)); };
   const host::Rgba8 panel{Byte(bg), Byte(bg), Byte(bg), 255};
   const host::Rgba8 inside{over(0.9), over(0.5), over(0.2), 255};
   auto near = [](host::Rgba8 a, host::Rgba8 b) {

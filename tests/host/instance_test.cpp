@@ -51,7 +51,9 @@ TEST(InstanceStreams, InterpolateOrHoldByKind) {
     EXPECT_EQ(s.instance->ValueAt(c.index, 0), c.first) << "held before the first";
     EXPECT_EQ(s.instance->ValueAt(c.index, 10), c.first);
     EXPECT_EQ(s.instance->ValueAt(c.index, 20), c.middle);
-    if (holds) EXPECT_EQ(s.instance->ValueAt(c.index, 29), c.first);
+    if (holds) {
+      EXPECT_EQ(s.instance->ValueAt(c.index, 29), c.first);
+    }
     EXPECT_EQ(s.instance->ValueAt(c.index, 30), c.last);
     EXPECT_EQ(s.instance->ValueAt(c.index, 99), c.last) << "held after the last";
     EXPECT_EQ(s.instance->ValueAt(c.index, StreamTime{2, 3}), c.middle) << "2/3 s is tick 20";

@@ -312,7 +312,9 @@ TEST(ParamsSetupFaults, EachHostCallFailedInTurn) {
         }
         const bool stops = (add && !markers.count(adds)) ||
                            (n <= static_cast<int>(declaration_calls) && r.err == 516);
-        if (!persistent) EXPECT_EQ(r.out.num_params, stops ? 0 : 422);
+        if (!persistent) {
+          EXPECT_EQ(r.out.num_params, stops ? 0 : 422);
+        }
         EXPECT_EQ(h->Handles().LiveCount(), 1 + HeldHandles(in));
       }
       EXPECT_EQ(h->Handles().LiveCount(), 1);

@@ -114,7 +114,7 @@ TEST(RenderSlots, HiddenAndUnusedSlotsContributeNothingAndOrderDoesNotMatter) {
 TEST(RenderFormats, UnknownPixelFormatLeavesOutputUntouched) {
   SetUpInstance s = MakeInstance();
   World input = TestPicture(8, 8, Depth::k8, 0);
-  input.set_pixel_format('????');
+  input.set_pixel_format(0x3f3f3f3f);  // no format the effect knows
   World output(8, 8, Depth::k8, 0);
   const World before = output;
   EXPECT_EQ(Render(s, input, output).err, 0);
@@ -200,7 +200,9 @@ TEST(RenderFaults, EachHostCallFailedInTurn) {
       ASSERT_GE(static_cast<int>(all.size()), n);
       const std::string &failed = all[n - 1];
       SCOPED_TRACE(failed);
-      if (r.pre_render_output.pre_render_data) EXPECT_TRUE(r.record_deleted);
+      if (r.pre_render_output.pre_render_data) {
+        EXPECT_TRUE(r.record_deleted);
+      }
       if (failed.starts_with("AcquireSuite(PF ColorParam") ||
           failed.starts_with("AcquireSuite(PF World") ||
           failed.starts_with("AcquireSuite(PF Iterate") ||
@@ -213,11 +215,15 @@ TEST(RenderFaults, EachHostCallFailedInTurn) {
       } else if (failed.starts_with("ReleaseSuite") || failed.starts_with("checkin_param") ||
                  failed.starts_with("host_unlock") || failed.starts_with("AEGP_DisposeStream")) {
         // Releases cannot fail a frame that was rendered, except a disposal inside a query.
-        if (!failed.starts_with("AEGP_DisposeStream")) EXPECT_EQ(r.err, 0);
+        if (!failed.starts_with("AEGP_DisposeStream")) {
+          EXPECT_EQ(r.err, 0);
+        }
       } else if (kind == FaultKind::kError || failed.starts_with("checkout") ||
                  failed.starts_with("iterate") || failed.starts_with("PF_") ||
                  failed.starts_with("AEGP_Get")) {
-        if (kind == FaultKind::kError) EXPECT_EQ(r.err, 77);
+        if (kind == FaultKind::kError) {
+          EXPECT_EQ(r.err, 77);
+        }
       }
     }
   }

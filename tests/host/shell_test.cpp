@@ -181,7 +181,9 @@ TEST(GlobalSetupFaults, EachHostCallFailedInTurn) {
             failed.rfind("AEGP_", 0) == 0 || failed.rfind("AcquireSuite(AEGP", 0) == 0 ||
             failed.rfind("AcquireSuite(PF Handle", 0) == 0 || failed.rfind("host_new", 0) == 0 ||
             failed.rfind("host_lock", 0) == 0;
-        if (before_install) EXPECT_EQ(r.out.global_data, nullptr);
+        if (before_install) {
+          EXPECT_EQ(r.out.global_data, nullptr);
+        }
         EXPECT_EQ(r.out.out_flags & ~PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0x06008440);
         EXPECT_EQ(h->Handles().LiveCount(), r.out.global_data ? 1 : 0);
       }
