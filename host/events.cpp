@@ -8,26 +8,6 @@
 namespace huewarp::host {
 namespace {
 
-/// The value a changed definition now holds; colours at full precision when the effect left
-/// the host's float stamp intact.
-std::optional<ParamValue> ValueOfDef(const PF_ParamDef &def) {
-  switch (def.param_type) {
-    case PF_Param_FLOAT_SLIDER:
-      return ParamValue::Float(def.u.fs_d.value);
-    case PF_Param_ANGLE:
-      return ParamValue::Angle(def.u.ad.value);
-    case PF_Param_POPUP:
-      return ParamValue::Int(def.u.pd.value);
-    case PF_Param_CHECKBOX:
-      return ParamValue::Int(def.u.bd.value);
-    case PF_Param_COLOR:
-      if (const auto exact = StampedFloatColor(def)) return ParamValue::Color(*exact);
-      return ParamValue::Color(def.u.cd.value);
-    default:
-      return std::nullopt;
-  }
-}
-
 /// PF_EventCallbacks::info_draw_text: the Info panel of the host in `refcon`.
 PF_Err InfoDrawText(void *refcon, const A_char *line1, const A_char *line2) {
   const FaultDecision fault = Consult("info_draw_text");
@@ -71,7 +51,7 @@ std::vector<PF_ParamIndex> ApplyChangedParams(Instance &instance, ParamArray &pa
   for (PF_ParamIndex i = 1; i < params.size(); ++i) {
     const PF_ParamDef &def = params[i];
     if (!(def.uu.change_flags & PF_ChangeFlag_CHANGED_VALUE)) continue;
-    const std::optional<ParamValue> value = ValueOfDef(def);
+    const std::optional<ParamValue> value = ValueOfDefinition(def);
     const std::optional<ParamStream> stream = instance.Stream(i);
     if (!value || !stream) continue;  // arbitrary data: changed in place
     const PF_Err err = stream->keyframes().empty() ? instance.SetValue(i, *value)

@@ -27,23 +27,6 @@ struct Instance::Param {
 
 namespace {
 
-std::optional<ParamValue> DeclaredValue(const PF_ParamDef &def) {
-  switch (def.param_type) {
-    case PF_Param_FLOAT_SLIDER:
-      return ParamValue::Float(def.u.fs_d.value);
-    case PF_Param_ANGLE:
-      return ParamValue::Angle(def.u.ad.value);
-    case PF_Param_POPUP:
-      return ParamValue::Int(def.u.pd.value);
-    case PF_Param_CHECKBOX:
-      return ParamValue::Int(def.u.bd.value);
-    case PF_Param_COLOR:
-      return ParamValue::Color(def.u.cd.value);
-    default:
-      return std::nullopt;
-  }
-}
-
 void PutValue(PF_ParamDef &def, const ParamValue &value) {
   switch (def.param_type) {
     case PF_Param_FLOAT_SLIDER:
@@ -503,7 +486,7 @@ PF_Err Instance::AddParam(PF_ParamIndex index, const PF_ParamDef &def) {
   auto param = std::make_unique<Param>();
   param->def = def;
   param->AdoptText(DeclaredText(def));
-  if (const std::optional<ParamValue> value = DeclaredValue(def)) param->stream.emplace(*value);
+  if (const std::optional<ParamValue> value = ValueOfDefinition(def)) param->stream.emplace(*value);
   if (def.param_type == PF_Param_ARBITRARY_DATA) {
     // Handles in an accepted definition are the host's from now on.
     const PF_ArbitraryDef &arb = def.u.arb_d;

@@ -158,4 +158,22 @@ std::optional<PF_PixelFloat> StampedFloatColor(const PF_ParamDef &def) {
   return stamp.color;
 }
 
+std::optional<ParamValue> ValueOfDefinition(const PF_ParamDef &def) {
+  switch (def.param_type) {
+    case PF_Param_FLOAT_SLIDER:
+      return ParamValue::Float(def.u.fs_d.value);
+    case PF_Param_ANGLE:
+      return ParamValue::Angle(def.u.ad.value);
+    case PF_Param_POPUP:
+      return ParamValue::Int(def.u.pd.value);
+    case PF_Param_CHECKBOX:
+      return ParamValue::Int(def.u.bd.value);
+    case PF_Param_COLOR:
+      if (const auto exact = StampedFloatColor(def)) return ParamValue::Color(*exact);
+      return ParamValue::Color(def.u.cd.value);
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace huewarp::host

@@ -89,4 +89,8 @@ class ParamStream {
 void StampFloatColor(PF_ParamDef &def, const PF_PixelFloat &color);
 std::optional<PF_PixelFloat> StampedFloatColor(const PF_ParamDef &def);
 
+/// The value a definition holds (colours at full precision where the stamp is intact); empty for
+/// parameters without a value.
+std::optional<ParamValue> ValueOfDefinition(const PF_ParamDef &def);
+
 }  // namespace huewarp::host
