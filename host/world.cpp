@@ -38,7 +38,8 @@ World::World(int width, int height, Depth depth, int padding_bytes)
     : depth_(depth), format_(FormatOf(depth)) {
   world_.width = width;
   world_.height = height;
-  world_.rowbytes = width * BytesPerPixel(depth) + padding_bytes;
+  // Rows stay aligned for the widest channel, as hosts lay them out, whatever padding is asked.
+  world_.rowbytes = (width * BytesPerPixel(depth) + padding_bytes + 3) & ~3;
   bytes_.assign(static_cast<size_t>(world_.rowbytes) * std::max(height, 1), 0);
   world_.extent_hint = {0, 0, width, height};
   world_.pix_aspect_ratio = {1, 1};

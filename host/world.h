@@ -14,7 +14,7 @@ enum class Depth { k8 = 8, k16 = 16, k32 = 32 };
 
 class World {
  public:
-  /// `padding_bytes` are added to every row, beyond the pixels.
+  /// `padding_bytes` are added to every row, beyond the pixels, rounded up to keep rows aligned.
   World(int width, int height, Depth depth, int padding_bytes = 0);
   World(const World &other);
   World &operator=(const World &other);
