@@ -1,5 +1,7 @@
 #include "host/module.h"
 
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string_view>
 
@@ -43,44 +45,52 @@ void RedirectDebugOutput(HMODULE module, void *replacement) {
 
 }  // namespace
 
-Module::Module(const std::string &path) : path_(path) {
+#endif
+
+namespace {
+
+struct Loaded {
+  PF_FilterProc effect_main = nullptr;
+  PluginDataEntryFunctionPtr plugin_data_entry = nullptr;
+};
+
+Loaded Load(const std::string &path) {
+  Loaded loaded;
+#ifdef _WIN32
   HMODULE module = LoadLibraryA(path.c_str());
   if (!module) throw std::runtime_error("cannot load effect module " + path);
-  library_ = module;
   // Through void *: FARPROC has no parameters, and a direct cast draws -Wcast-function-type.
-  effect_main_ = reinterpret_cast<PF_FilterProc>(
+  loaded.effect_main = reinterpret_cast<PF_FilterProc>(
       reinterpret_cast<void *>(GetProcAddress(module, "EffectMain")));
-  plugin_data_entry_ = reinterpret_cast<PluginDataEntryFunctionPtr>(
+  loaded.plugin_data_entry = reinterpret_cast<PluginDataEntryFunctionPtr>(
       reinterpret_cast<void *>(GetProcAddress(module, "PluginDataEntryFunction")));
   RedirectDebugOutput(module, reinterpret_cast<void *>(&HuewarpCollectDebugOutput));
-  if (!effect_main_ || !plugin_data_entry_) {
-    FreeLibrary(module);
+  auto unload = [module] { FreeLibrary(module); };
+#else
+  void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) throw std::runtime_error("cannot load effect module " + path + ": " + dlerror());
+  loaded.effect_main = reinterpret_cast<PF_FilterProc>(dlsym(module, "EffectMain"));
+  loaded.plugin_data_entry =
+      reinterpret_cast<PluginDataEntryFunctionPtr>(dlsym(module, "PluginDataEntryFunction"));
+  auto unload = [module] { dlclose(module); };
+#endif
+  if (!loaded.effect_main || !loaded.plugin_data_entry) {
+    unload();
     throw std::runtime_error(path + " does not export EffectMain and PluginDataEntryFunction");
   }
+  return loaded;
 }
 
-Module::~Module() {
-  if (library_) FreeLibrary(static_cast<HMODULE>(library_));
-}
-
-#else
+}  // namespace
 
 Module::Module(const std::string &path) : path_(path) {
-  library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!library_) throw std::runtime_error("cannot load effect module " + path + ": " + dlerror());
-  effect_main_ = reinterpret_cast<PF_FilterProc>(dlsym(library_, "EffectMain"));
-  plugin_data_entry_ =
-      reinterpret_cast<PluginDataEntryFunctionPtr>(dlsym(library_, "PluginDataEntryFunction"));
-  if (!effect_main_ || !plugin_data_entry_) {
-    dlclose(library_);
-    throw std::runtime_error(path + " does not export EffectMain and PluginDataEntryFunction");
-  }
+  static std::mutex mutex;
+  static std::map<std::string, Loaded> loaded;
+  std::lock_guard lock(mutex);
+  auto it = loaded.find(path);
+  if (it == loaded.end()) it = loaded.emplace(path, Load(path)).first;
+  effect_main_ = it->second.effect_main;
+  plugin_data_entry_ = it->second.plugin_data_entry;
 }
-
-Module::~Module() {
-  if (library_) dlclose(library_);
-}
-
-#endif
 
 }  // namespace huewarp::host

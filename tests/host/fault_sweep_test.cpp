@@ -332,11 +332,6 @@ void ExpectRecordIntact(State &st) {
 }
 
 TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
-#ifdef _WIN32
-  // Under wine the pre-render scenarios end the process (exit 3) where the Linux builds pass;
-  // until that is understood the sweep runs on the Linux configurations only.
-  GTEST_SKIP() << "pre-render sweep terminates under wine";
-#endif
   const auto start = std::chrono::steady_clock::now();
   int scenarios = 0, calls_seen = 0, points = 0, runs = 0, skipped = 0;
   for (const Scenario &scenario : Scenarios()) {
