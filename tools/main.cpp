@@ -6,10 +6,12 @@
 
 #include "tools/command_line.h"
 #include "tools/commands.h"
+#include "tools/pending_file.h"
 #include "tools/tool_error.h"
 
 int main(int argc, char **argv) {
   using namespace huewarp::tool;
+  TakeInterrupts();
   try {
     const CommandLine options = ParseCommandLine(argc, argv);
     if (options.help || options.command == "help") {

@@ -1,6 +1,8 @@
 #include "tools/pending_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,44 +12,49 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <set>
+#include <thread>
 
 #include "tools/tool_error.h"
 
 namespace huewarp::tool {
 namespace {
 
-// Temporary files that exist right now, so that an interrupt (Ctrl-C) or a termination removes
-// them too. The handler reads the slots without locks; unlink is safe in a signal handler.
-constexpr int kSlots = 64;
-std::atomic<const char *> g_live[kSlots];
+// Temporary files that exist right now. An interrupt is taken by one thread, under the same lock
+// that creating and forgetting a file take, so no file can appear after the cleanup has run.
+std::mutex g_mutex;
+std::set<std::string> g_live;
 
-extern "C" void RemoveLiveFiles(int signal_number) {
-  for (auto &slot : g_live) {
-    if (const char *path = slot.load()) unlink(path);
+sigset_t Interrupts() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
+  return set;
+}
+
+[[noreturn]] void CleanUpOnInterrupt(sigset_t set) {
+  int signal_number = 0;
+  while (sigwait(&set, &signal_number) != 0) {
   }
+  std::lock_guard lock(g_mutex);
+  for (const std::string &path : g_live) unlink(path.c_str());
+  // Ends the process with the signal's own status; the lock is never released.
   std::signal(signal_number, SIG_DFL);
-  std::raise(signal_number);
-}
-
-void Track(const char *path) {
-  static std::once_flag installed;
-  std::call_once(installed, [] {
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, RemoveLiveFiles);
-  });
-  for (auto &slot : g_live) {
-    const char *empty = nullptr;
-    if (slot.compare_exchange_strong(empty, path)) return;
-  }
-}
-
-void Untrack(const char *path) {
-  for (auto &slot : g_live) {
-    const char *expected = path;
-    if (slot.compare_exchange_strong(expected, nullptr)) return;
-  }
+  sigset_t just_this;
+  sigemptyset(&just_this);
+  sigaddset(&just_this, signal_number);
+  pthread_sigmask(SIG_UNBLOCK, &just_this, nullptr);
+  raise(signal_number);
+  _exit(128 + signal_number);
 }
 
 }  // namespace
+
+void TakeInterrupts() {
+  const sigset_t set = Interrupts();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread(CleanUpOnInterrupt, set).detach();
+}
 
 PendingFile::PendingFile(std::string path) : path_(std::move(path)) {
   static std::atomic<int> counter = 0;
@@ -65,10 +72,11 @@ PendingFile::PendingFile(std::string path) : path_(std::move(path)) {
     const std::string name = ".huewarp-" + std::to_string(getpid()) + "-" +
                              std::to_string(counter++) + "-" + destination.filename().string();
     temp_path_ = (destination.parent_path() / name).string();
+    std::lock_guard lock(g_mutex);
     const int fd = open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       close(fd);
-      Track(temp_path_.c_str());
+      g_live.insert(temp_path_);
       return;
     }
     if (errno != EEXIST || attempt > 100) {
@@ -80,17 +88,19 @@ PendingFile::PendingFile(std::string path) : path_(std::move(path)) {
 }
 
 PendingFile::~PendingFile() {
-  if (temp_path_.empty()) return;
-  Untrack(temp_path_.c_str());
-  if (!committed_) std::remove(temp_path_.c_str());
+  if (temp_path_.empty() || committed_) return;
+  std::lock_guard lock(g_mutex);
+  std::remove(temp_path_.c_str());
+  g_live.erase(temp_path_);
 }
 
 void PendingFile::Commit() {
+  std::lock_guard lock(g_mutex);
   if (std::rename(temp_path_.c_str(), path_.c_str()) != 0) {
     throw ToolError("cannot write " + Quoted(path_) + ": " + std::strerror(errno));
   }
   committed_ = true;
-  Untrack(temp_path_.c_str());
+  g_live.erase(temp_path_);
 }
 
 }  // namespace huewarp::tool

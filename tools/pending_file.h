@@ -8,6 +8,10 @@
 
 namespace huewarp::tool {
 
+/// Routes SIGINT, SIGTERM and SIGHUP to one thread that removes the temporary files and ends the
+/// process with that signal. Call first in main, before any thread starts, so all inherit it.
+void TakeInterrupts();
+
 class PendingFile {
  public:
   /// Creates the temporary file at once, so an unwritable destination fails before any work.
