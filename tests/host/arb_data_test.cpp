@@ -1,7 +1,5 @@
 // The ArbData record through EffectMain: its stored bytes, the host's arbitrary-data requests at
-// their edges, foreign parameters, round trips, and every failure of each request.
-#include <functional>
-#include <map>
+// their edges, foreign parameters and round trips (the fault sweep fails each host call).
 #include <string>
 
 #include "instance_fixture.h"
@@ -11,7 +9,6 @@ namespace huewarp::testing {
 namespace {
 
 using host::ArbHandle;
-using host::FaultKind;
 using host::Instance;
 
 constexpr PF_ParamIndex kArb = kArbDataIndex;
@@ -223,111 +220,6 @@ TEST(ArbData, ForeignRefconAnswersPerRequest) {
   SetUpInstance premiere = MakeInstance({.appl_id = host::kPremierePro});
   ArbHandle made;
   EXPECT_EQ(premiere.instance->NewArbitrary(kOutputRangeIndex, &made), 512);
-}
-
-/// One request the host makes, run against a set-up instance.
-struct Request {
-  const char *name;
-  std::function<PF_Err(SetUpInstance &, std::vector<ArbHandle> &)> run;
-  /// The error each failing host operation must produce when it fails once; others give 0.
-  std::map<std::string, PF_Err> errors;
-};
-
-const std::vector<Request> &Requests() {
-  static const std::vector<Request> requests = {
-      {"new",
-       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
-         return s.instance->NewArbitrary(kArb, &out.emplace_back());
-       },
-       {{"AcquireSuite", 516}, {"host_new_handle", 4}, {"host_lock_handle", 4}}},
-      {"copy",
-       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
-         return s.instance->CopyArbitrary(kArb, s.instance->ArbitraryValue(kArb),
-                                          &out.emplace_back());
-       },
-       {{"AcquireSuite", 516}, {"host_new_handle", 4}, {"host_lock_handle", 4}}},
-      {"flatten",
-       [](SetUpInstance &s, std::vector<ArbHandle> &) {
-         std::vector<std::uint8_t> bytes;
-         return s.instance->FlattenArbitrary(kArb, s.instance->ArbitraryValue(kArb), &bytes);
-       },
-       {}},
-      {"unflatten",
-       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
-         return s.instance->UnflattenArbitrary(kArb, DefaultRecordBytes(), &out.emplace_back());
-       },
-       {}},
-      {"compare",
-       [](SetUpInstance &s, std::vector<ArbHandle> &) {
-         PF_ArbCompareResult result;
-         const PF_ArbitraryH value = s.instance->ArbitraryValue(kArb);
-         return s.instance->CompareArbitrary(kArb, value, value, &result);
-       },
-       {{"host_lock_handle", 514}}},
-      {"print",
-       [](SetUpInstance &s, std::vector<ArbHandle> &) {
-         std::string text;
-         return s.instance->PrintArbitrary(kArb, s.instance->ArbitraryValue(kArb), 0, &text);
-       },
-       {{"host_lock_handle", 514}, {"sprintf", 4}}},
-      {"dispose",
-       [](SetUpInstance &s, std::vector<ArbHandle> &out) {
-         return s.instance->DisposeArbitrary(kArb, out.at(0).Release());
-       },
-       {}},
-  };
-  return requests;
-}
-
-PF_Err Expected(const Request &request, const std::string &op) {
-  for (const auto &[prefix, err] : request.errors) {
-    if (op.rfind(prefix, 0) == 0) return err;
-  }
-  return 0;
-}
-
-// Each host call a request makes fails in turn, once and from then on, as an error and as a
-// null result: the request answers as it must and leaves no handle or lock behind.
-TEST(ArbDataFaults, EachHostCallOfEachRequestFailedInTurn) {
-  SetUpInstance s = MakeInstance();
-  const int live = s.host->Handles().LiveCount();
-  for (const Request &request : Requests()) {
-    auto prepare = [&] {
-      s.host->Faults().Reset();
-      std::vector<ArbHandle> out;
-      if (std::string(request.name) == "dispose") {
-        EXPECT_EQ(s.instance->NewArbitrary(kArb, &out.emplace_back()), 0);
-      }
-      s.host->Faults().Reset();
-      return out;
-    };
-    std::vector<ArbHandle> clean_out = prepare();
-    ASSERT_EQ(request.run(s, clean_out), 0) << request.name;
-    const std::vector<std::string> calls = s.host->Faults().Calls();
-    clean_out.clear();
-    for (bool persistent : {false, true}) {
-      for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
-        for (int n = 1; n <= static_cast<int>(calls.size()); ++n) {
-          const std::string &op = calls[n - 1];
-          SCOPED_TRACE(std::string(request.name) + ": " + op + (persistent ? " persistent" : ""));
-          std::vector<ArbHandle> out = prepare();
-          s.host->Faults().Arm(
-              {.call_number = n, .kind = kind, .code = 77, .persistent = persistent});
-          const PF_Err err = request.run(s, out);
-          s.host->Faults().Reset();
-          if (persistent) {
-            EXPECT_TRUE(err == 0 || err == Expected(request, op) || err == 4 || err == 514 ||
-                        err == 516)
-                << err;
-          } else {
-            EXPECT_EQ(err, Expected(request, op));
-          }
-          out.clear();
-          EXPECT_EQ(s.host->Handles().LiveCount(), live);
-        }
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // Change handling through the host: a user's change to a supervised parameter, what the effect
 // writes back into the proxies, the slots, their hidden flags and the ArbData record, the
 // collapsed refreshes, undo of the whole action, the one-time hiding of unused slots, Premiere
-// Pro, and every host call of the handler failed in turn.
+// Pro.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <ostream>
@@ -21,7 +20,6 @@
 namespace huewarp::testing {
 namespace {
 
-using host::FaultKind;
 using host::ParamValue;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -279,82 +277,6 @@ TEST(UserChangedParamFaults, NoEffectReferenceStillReconcilesTheRecord) {
   EXPECT_TRUE(s.instance->Panel().Updates().empty());
   EXPECT_EQ(s.instance->Panel().Refreshes(), 2);
 }
-
-// Every host call of the handler fails in turn, once and for good, as an error and, for calls that
-// hand something back, as a null: the first error is returned and the ledger balances.
-struct SweepCase {
-  const char *name;
-  int colors;
-  bool lock_before;
-  PF_ParamIndex index;
-  ParamValue value;
-  /// Calls whose failure the handler drops (the colour writes).
-  std::vector<std::string> dropped;
-};
-void PrintTo(const SweepCase &c, std::ostream *os) { *os << c.name; }
-
-class UserChangedParamSweep : public ::testing::TestWithParam<SweepCase> {};
-
-TEST_P(UserChangedParamSweep, EachHostCallFailedInTurn) {
-  const SweepCase &c = GetParam();
-  auto run = [&](const host::FaultRule *rule) {
-    SetUpInstance s = Settled(c.colors, 5, c.lock_before);
-    s.instance->SetValue(c.index, c.value);
-    host::ParamArray params = s.instance->Params(0);
-    host::UserChangedParamExtra extra{c.index};
-    s.host->Faults().Reset();
-    if (rule) s.host->Faults().Arm(*rule);
-    return s.instance->Send(PF_Cmd_USER_CHANGED_PARAM, &params, &extra);
-  };
-  const std::vector<std::string> calls = run(nullptr).calls;
-  ASSERT_GT(calls.size(), 20u);
-  for (auto it = calls.begin(); it != calls.end(); ++it) {
-    const std::string &op = *it;
-    const int occurrence = static_cast<int>(std::count(calls.begin(), it + 1, op));
-    const bool hands_back =
-        op.starts_with("AcquireSuite") || op == "host_lock_handle" || op.starts_with("AEGP_GetNew");
-    for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
-      if (kind == FaultKind::kNull && !hands_back) continue;
-      for (bool persistent : {false, true}) {
-        SCOPED_TRACE(op + " #" + std::to_string(occurrence) + (persistent ? " persistent" : ""));
-        const host::FaultRule rule{.match = op,
-                                   .occurrence = occurrence,
-                                   .kind = kind,
-                                   .code = 77,
-                                   .persistent = persistent};
-        PF_Err expected = 77;
-        if (op.starts_with("AcquireSuite(PF ColorParamSuite")) {
-          expected = A_Err_MISSING_SUITE;
-        } else if (op.starts_with("AcquireSuite") || (kind == FaultKind::kNull && hands_back)) {
-          expected = PF_Err_BAD_CALLBACK_PARAM;
-        }
-        if (op == "host_lock_handle") expected = PF_Err_OUT_OF_MEMORY;
-        if (op.starts_with("ReleaseSuite") || op == "host_unlock_handle" ||
-            std::count(c.dropped.begin(), c.dropped.end(), op)) {
-          expected = 0;
-        }
-        const host::CommandResult r = run(&rule);
-        EXPECT_EQ(r.err, expected);
-        if (expected == A_Err_MISSING_SUITE) {
-          EXPECT_STREQ(r.out.return_msg, "Not able to acquire AEFX Suite.");
-          EXPECT_TRUE(r.out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
-        }
-      }
-    }
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    States, UserChangedParamSweep,
-    ::testing::Values(SweepCase{"LockOn", 3, false, kLockAlphaHandlesIndex, ParamValue::Int(1)},
-                      SweepCase{"ColorEdit",
-                                5,
-                                true,
-                                kColorIndex,
-                                ParamValue::Color(kTeal),
-                                {"AEGP_GetNewEffectStreamByIndex", "AEGP_SetStreamValue",
-                                 "AEGP_DisposeStream"}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace huewarp::testing
