@@ -198,18 +198,6 @@ const MisuseCase kMisuses[] = {
        s.NewBrush(r, &kWhite, &b);
      },
      "brush #1 acquired by NewBrush still held"},
-    {"LeakedPen",
-     [](auto &s, auto r) {
-       DRAWBOT_PenRef p;
-       s.NewPen(r, &kWhite, 1, &p);
-     },
-     "pen #1 acquired by NewPen still held"},
-    {"LeakedFont",
-     [](auto &s, auto r) {
-       DRAWBOT_FontRef f;
-       s.NewDefaultFont(r, 12, &f);
-     },
-     "font #1 acquired by NewDefaultFont still held"},
     {"RetainedOnceMore",
      [](auto &s, auto r) {
        DRAWBOT_BrushRef b;
@@ -249,44 +237,6 @@ TEST_P(DrawingMisuseTest, IsReportedOnceNamingObjectAndOperation) {
 
 INSTANTIATE_TEST_SUITE_P(Drawing, DrawingMisuseTest, ::testing::ValuesIn(kMisuses),
                          [](const auto &info) { return std::string(info.param.label); });
-
-// Each object maker under an injected fault: the code (or success, for a null fault) and no
-// object, nothing held; the next call, past the one-shot fault, works again.
-struct MakerCase {
-  const char *op;
-  SPErr (*make)(const DRAWBOT_SupplierSuite1 &, DRAWBOT_SupplierRef, void **);
-};
-
-// Each maker writes its object through `out`, which the test primes with a non-null value.
-const MakerCase kMakers[] = {
-    {"NewBrush",
-     [](auto &s, auto r, void **out) { return s.NewBrush(r, &kWhite, (DRAWBOT_BrushRef *)out); }},
-    {"NewPen",
-     [](auto &s, auto r, void **out) { return s.NewPen(r, &kWhite, 2.5f, (DRAWBOT_PenRef *)out); }},
-    {"NewPath", [](auto &s, auto r, void **out) { return s.NewPath(r, (DRAWBOT_PathRef *)out); }},
-    {"NewDefaultFont",
-     [](auto &s, auto r, void **out) { return s.NewDefaultFont(r, 12, (DRAWBOT_FontRef *)out); }},
-};
-
-class DrawingFaultTest : public DrawingTest, public ::testing::WithParamInterface<MakerCase> {};
-
-TEST_P(DrawingFaultTest, InjectedFaultLeavesTheObjectNull) {
-  for (const host::FaultKind kind : {host::FaultKind::kError, host::FaultKind::kNull}) {
-    host().Faults().Arm({.match = GetParam().op, .kind = kind, .code = 13});
-    void *object = &object;
-    EXPECT_EQ(GetParam().make(*supplier_, supplier_ref_, &object),
-              kind == host::FaultKind::kError ? 13 : 0);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(command_.ledger.Outstanding(host::Resource::kDrawbotObject), 0);
-    ASSERT_EQ(GetParam().make(*supplier_, supplier_ref_, &object), 0);
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(supplier_->ReleaseObject(Obj(object)), 0);
-  }
-  EXPECT_EQ(host().Faults().Fired(), 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(Drawing, DrawingFaultTest, ::testing::ValuesIn(kMakers),
-                         [](const auto &info) { return std::string(info.param.op); });
 
 TEST_F(DrawingTest, FaultedOrForeignPaintingRecordsNothing) {
   host().Faults().Arm({.match = "FillPath", .code = 13});
@@ -336,6 +286,9 @@ struct RasterCase {
   int scale;
   float alpha;
 };
+void PrintTo(const RasterCase &c, std::ostream *os) {
+  *os << "scale " << c.scale << ", alpha " << c.alpha;
+}
 
 class DrawingRasterTest : public DrawingTest, public ::testing::WithParamInterface<RasterCase> {};
 

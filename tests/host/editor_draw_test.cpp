@@ -161,6 +161,7 @@ struct PreviewCase {
   int cells;
   float last_width;
 };
+void PrintTo(const PreviewCase &c, std::ostream *os) { *os << "width " << c.frame_width; }
 
 class EditorPreview : public ::testing::TestWithParam<PreviewCase> {};
 
@@ -284,6 +285,7 @@ struct ButtonCase {
   bool lock;
   int buttons;
 };
+void PrintTo(const ButtonCase &c, std::ostream *os) { *os << (c.lock ? "locked" : "unlocked"); }
 
 class EditorButtons : public ::testing::TestWithParam<ButtonCase> {};
 

@@ -3,6 +3,8 @@
 // in turn, and a picture of the default editor.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -219,35 +221,6 @@ TEST(EditorFaults, EachOperationOfADrawFailedInTurn) {
     }
   }
 }
-
-struct SuiteFailureCase {
-  const char *suite;
-  const char *message;
-  /// Suites that must not be asked for after the failed one.
-  const char *not_asked;
-};
-
-class EditorSuiteFailure : public ::testing::TestWithParam<SuiteFailureCase> {};
-
-TEST_P(EditorSuiteFailure, ReportsAndStops) {
-  SetUpInstance s = DrawnInstance();
-  s.host->Faults().Arm({.match = std::string("AcquireSuite(") + GetParam().suite + ")",
-                        .kind = host::FaultKind::kNull});
-  const host::EventResult r = Draw(s);
-  EXPECT_EQ(r.command.err, PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_TRUE(r.command.out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
-  EXPECT_STREQ(r.command.out.return_msg, GetParam().message);
-  EXPECT_EQ(Count(r.command.calls, std::string("AcquireSuite(") + GetParam().not_asked), 0);
-  EXPECT_TRUE(r.drawing->operations().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Suites, EditorSuiteFailure,
-    ::testing::Values(SuiteFailureCase{"DRAWBOT Supplier Suite 1",
-                                       "Not able to acquire AEFX Suite.", "DRAWBOT Surface Suite"},
-                      SuiteFailureCase{"PF Effect Custom UI Suite 1",
-                                       "Not able to acquire AEFX Suite.", "PF ColorParamSuite"}),
-    [](const auto &info) { return std::to_string(info.index); });
 
 TEST(EditorFaults, FirstDrawStopsAtAFailedSlotHiding) {
   SetUpInstance s = MakeInstance();

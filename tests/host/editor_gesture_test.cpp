@@ -110,6 +110,9 @@ struct BoxCase {
   int dh, dv;
   bool hit;
 };
+void PrintTo(const BoxCase &c, std::ostream *os) {
+  *os << c.position << " at (" << c.dh << ", " << c.dv << ")";
+}
 class MarkerClickBox : public ::testing::TestWithParam<BoxCase> {};
 
 TEST_P(MarkerClickBox, RoundsThePositionFirst) {

@@ -402,8 +402,10 @@ TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
           std::vector<PF_Err> allowed = Allowed(scenario.name, op, occurrence, kind, persistent);
           if (write_fetch) allowed.push_back(0);
           EXPECT_NE(std::ranges::find(allowed, out.err), allowed.end()) << "returned " << out.err;
-          if (out.err == A_Err_MISSING_SUITE) {
-            EXPECT_EQ(out.message, kAcquireFailedMessage);
+          // Only suite failures are reported, and a scoped suite's always is.
+          if (out.err == A_Err_MISSING_SUITE || !out.message.empty()) {
+            EXPECT_EQ(out.message, op.starts_with("ReleaseSuite") ? kReleaseFailedMessage
+                                                                  : kAcquireFailedMessage);
           }
           // A group the host refused shifts every later index, so there is no record to check.
           const bool declared = st.s.instance && st.s.instance->ParamCount() == kNumParams;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "host/host.h"
@@ -29,5 +30,16 @@ inline int CountCalls(const host::CommandResult &result, const std::string &pref
   for (const auto &call : result.calls) n += call.rfind(prefix, 0) == 0;
   return n;
 }
+
+// Table rows print as their name or label, so test lists show words rather than bytes. In the
+// unnamed namespace, where the rows are declared, so that argument lookup finds them.
+namespace {
+template <class Case>
+requires requires(const Case &c) { *static_cast<std::ostream *>(nullptr) << c.name; }
+void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
+template <class Case>
+requires requires(const Case &c) { *static_cast<std::ostream *>(nullptr) << c.label; }
+void PrintTo(const Case &c, std::ostream *os) { *os << c.label; }
+}  // namespace
 
 }  // namespace huewarp::testing

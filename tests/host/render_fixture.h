@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 #include "AE_GeneralPlug.h"
@@ -44,6 +45,7 @@ struct Look {
                                  {100, 36 / 255.f, 96 / 255.f, 204 / 255.f}};
   std::vector<TestHandle> alphas = {{0, 100}, {25, 100}, {50, 100}, {75, 100}, {100, 100}};
 };
+inline void PrintTo(const Look &look, std::ostream *os) { *os << look.name; }
 
 /// Sets the instance's parameters to the look; slots beyond its stops and handles are hidden.
 inline void ApplyLook(host::Instance &instance, const Look &look) {

@@ -3,6 +3,8 @@
 // keyframes, and many frames on many threads.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <thread>
 
@@ -62,6 +64,9 @@ struct RenderCase {
   Look look;
   Depth depth;
 };
+void PrintTo(const RenderCase &c, std::ostream *os) {
+  *os << c.look.name << " at " << static_cast<int>(c.depth);
+}
 
 class RenderMatchesCore : public ::testing::TestWithParam<RenderCase> {};
 
