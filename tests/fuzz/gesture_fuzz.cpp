@@ -1,0 +1,271 @@
+// Fuzz target fuzz_gestures: what a user does in the gradient editor and the Effect Controls
+// panel, in any order, through the simulated host: clicks on markers, buttons and anywhere else,
+// drags, lock switches, edits of the proxies and of the slots, undos and redos.
+//
+// After every step the editor must still be one a user can work with: each slot count is the
+// highest slot of its kind that is shown, at least one colour stop and one alpha handle are
+// shown, the current stop and handle are shown ones, and a frame renders. The ledger balances
+// after every command (a violation aborts), and when the input ends the instance's records are
+// all given back.
+//
+// Input, per step: u8 action, then the action's own fields.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "host/events.h"
+#include "host/frame.h"
+#include "host/gestures.h"
+#include "host/instance.h"
+#include "host/supervision.h"
+#include "host/undo.h"
+#include "host/world.h"
+#include "params/arb_data.h"
+#include "params/param_layout.h"
+
+namespace huewarp::fuzz {
+namespace {
+
+using host::ParamValue;
+
+constexpr int kMaxSteps = 24;
+constexpr PF_Rect kFrame{40, 100, 340, 380};
+
+PF_Point At(int dh, int dv) { return {kFrame.left + dh, kFrame.top + dv}; }
+
+struct Session {
+  host::Host host{HUEWARP_MODULE_PATH};
+  host::World input{5, 4, host::Depth::k8};
+  host::World output{5, 4, host::Depth::k8};
+};
+
+// Made on first use and never destroyed, so the module stays loaded for the whole process.
+Session &TheSession() {
+  static Session *const session = [] {
+    auto *s = new Session;
+    s->host.SetViolationHandler([](const std::string &violation) {
+      std::fprintf(stderr, "ledger: %s\n", violation.c_str());
+      Require(false, "the ledger does not balance");
+    });
+    Require(s->host.GlobalSetup().err == PF_Err_NONE, "global setup failed");
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 5; ++x) {
+        s->input.SetFloat(x, y, {1 - 0.2f * y, 0.25f * x, 0.3f * y, 1 - 0.2f * x});
+      }
+    }
+    return s;
+  }();
+  return *session;
+}
+
+class Run {
+ public:
+  Run(Session &s, FuzzInput &in) : s_(s), in_(in), instance_(s.host) {
+    Require(instance_.Setup().err == PF_Err_NONE, "parameter setup failed");
+    // The first draw hides the slots the default gradient does not use.
+    Require(host::SendEvent(instance_, host::DrawEvent(kFrame)).command.err == PF_Err_NONE,
+            "the first draw failed");
+    Check();
+  }
+
+  void Step() {
+    switch (in_.Take<std::uint8_t>() % 10) {
+      case 0:
+        ClickMarker(ColorSlotIndex, PositionSlotIndex, 40);
+        break;
+      case 1:
+        ClickMarker(AlphaValueSlotIndex, AlphaPositionSlotIndex, 83);
+        break;
+      case 2:
+        Click(ButtonAt(in_.Take<std::uint8_t>()));
+        break;
+      case 3:
+        Click(At(in_.Take<std::uint16_t>() % 320 - 10, in_.Take<std::uint16_t>() % 300 - 10));
+        break;
+      case 4:
+        SwitchLock();
+        break;
+      case 5:
+        EditProxy();
+        break;
+      case 6:
+        EditSlot();
+        break;
+      case 7:
+        Require(instance_.History().Undo() == PF_Err_NONE, "undo failed");
+        break;
+      case 8:
+        Require(instance_.History().Redo() == PF_Err_NONE, "redo failed");
+        break;
+      default:
+        Set(kInputRangeOffsetIndex, ParamValue::Float(in_.Take<std::int16_t>() / 16.0));
+        break;
+    }
+    Check();
+  }
+
+ private:
+  ArbData Record() {
+    ArbData record;
+    std::memcpy(&record, s_.host.Handles().Data(instance_.ArbitraryValue(kArbDataIndex)),
+                sizeof record);
+    return record;
+  }
+
+  bool Shown(PF_ParamIndex index) { return !instance_.IsHidden(index); }
+
+  /// The highest slot whose `index` parameter is shown; 0 when none is.
+  int HighestShown(PF_ParamIndex (*index)(int)) {
+    for (int n = kMaxSlots; n >= 1; --n) {
+      if (Shown(index(n))) return n;
+    }
+    return 0;
+  }
+
+  /// A shown slot of a kind, chosen by the input.
+  int PickShown(PF_ParamIndex (*index)(int)) {
+    std::vector<int> shown;
+    for (int n = 1; n <= kMaxSlots; ++n) {
+      if (Shown(index(n))) shown.push_back(n);
+    }
+    return shown.empty() ? 1 : shown[in_.Take<std::uint8_t>() % shown.size()];
+  }
+
+  /// Drag points below the click, the last one the release; most gestures have none.
+  std::vector<PF_Point> Drags(PF_Point from) {
+    std::vector<PF_Point> drags(in_.Take<std::uint8_t>() % 4);
+    for (PF_Point &p : drags) p = {from.h, from.v + in_.Take<std::int8_t>()};
+    return drags;
+  }
+
+  void Click(PF_Point point) {
+    const host::GestureResult r =
+        host::PerformGesture(instance_, host::ClickAt(kFrame, point, Drags(point)));
+    Require(r.err == PF_Err_NONE, "a gesture failed");
+  }
+
+  /// A click in the box of a shown marker: its offset from the position rounded to whole percent.
+  void ClickMarker(PF_ParamIndex (*shown)(int), PF_ParamIndex (*position)(int), int dh) {
+    const int n = PickShown(shown);
+    const double percent = std::round(instance_.ValueAt(position(n), 0).AsFloat());
+    Click(At(dh, static_cast<int>(std::lround(2.7 * percent)) + 5));
+  }
+
+  static PF_Point ButtonAt(std::uint8_t which) {
+    switch (which % 4) {
+      case 0:
+        return At(20, 70);  // colour +
+      case 1:
+        return At(20, 91);  // colour -
+      case 2:
+        return At(105, 70);  // alpha +
+      default:
+        return At(105, 91);  // alpha -
+    }
+  }
+
+  /// The user's change as the panel makes it; values the parameter refuses change nothing.
+  void Set(PF_ParamIndex index, ParamValue value) {
+    const host::UserChange change = host::UserSetsValue(instance_, index, value);
+    Require(!change.sent || change.command.err == PF_Err_NONE, "a user change failed");
+  }
+
+  void SwitchLock() {
+    Set(kLockAlphaHandlesIndex,
+        ParamValue::Int(!instance_.ValueAt(kLockAlphaHandlesIndex, 0).AsInt()));
+  }
+
+  ParamValue Percent() { return ParamValue::Float(in_.Take<std::uint8_t>() % 101); }
+  ParamValue Color() {
+    const auto rgb = in_.TakeBytes(3);
+    PF_Pixel pixel{255, 0, 0, 0};
+    if (rgb.size() == 3) pixel = {255, rgb[0], rgb[1], rgb[2]};
+    return ParamValue::Color(pixel);
+  }
+
+  void EditProxy() {
+    switch (in_.Take<std::uint8_t>() % 4) {
+      case 0:
+        Set(kColorIndex, Color());
+        break;
+      case 1:
+        Set(kPositionIndex, Percent());
+        break;
+      case 2:
+        if (Shown(kAlphaPositionIndex)) Set(kAlphaPositionIndex, Percent());
+        break;
+      default:
+        Set(kAlphaValueIndex, Percent());
+        break;
+    }
+  }
+
+  /// Only shown slots: the panel offers no hidden parameter to edit.
+  void EditSlot() {
+    switch (in_.Take<std::uint8_t>() % 4) {
+      case 0:
+        Set(ColorSlotIndex(PickShown(ColorSlotIndex)), Color());
+        break;
+      case 1:
+        Set(PositionSlotIndex(PickShown(ColorSlotIndex)), Percent());
+        break;
+      case 2:
+        Set(AlphaPositionSlotIndex(PickShown(AlphaValueSlotIndex)), Percent());
+        break;
+      default:
+        Set(AlphaValueSlotIndex(PickShown(AlphaValueSlotIndex)), Percent());
+        break;
+    }
+  }
+
+  void Check() {
+    const ArbData r = Record();
+    const int colors = HighestShown(ColorSlotIndex);
+    const int alphas = HighestShown(AlphaValueSlotIndex);
+    Require(colors >= 1, "no colour stop is left");
+    Require(alphas >= 1, "no alpha handle is left");
+    Require(r.color_slots_used == colors, "the colour slot count is not the highest shown slot");
+    Require(r.alpha_slots_used == alphas, "the alpha slot count is not the highest shown slot");
+    Require(r.current_handle >= 1 && r.current_handle <= kMaxSlots &&
+                Shown(ColorSlotIndex(r.current_handle)),
+            "the current colour stop is not shown");
+    Require(r.current_alpha_handle >= 1 && r.current_alpha_handle <= kMaxSlots &&
+                Shown(AlphaValueSlotIndex(r.current_alpha_handle)),
+            "the current alpha handle is not shown");
+    const host::FrameResult frame = host::RenderFrame(
+        s_.host, {.instance = &instance_, .input = &s_.input, .output = &s_.output});
+    Require(frame.err == PF_Err_NONE, "a frame did not render");
+  }
+
+  Session &s_;
+  FuzzInput &in_;
+  host::Instance instance_;
+};
+
+}  // namespace
+}  // namespace huewarp::fuzz
+
+// libFuzzer calls this before it lists the instrumented modules, so the effect module is loaded
+// by then and its coverage counts.
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  huewarp::fuzz::TheSession();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  using namespace huewarp::fuzz;
+  Session &s = TheSession();
+  FuzzInput in({data, size});
+  const int live = s.host.Handles().LiveCount();
+  {
+    Run run(s, in);
+    for (int i = 0; i < kMaxSteps && !in.Empty(); ++i) run.Step();
+  }
+  Require(s.host.Handles().LiveCount() == live, "handles outlived the instance they belonged to");
+  return 0;
+}
