@@ -86,6 +86,7 @@ GestureResult PerformGesture(Instance &instance, const Gesture &gesture) {
   }
   history.EndUndoStep();
 
+  if (!gesture.redraw) return result;
   EventRequest redraw = DrawEvent(gesture.frame);
   redraw.time = gesture.time;
   result.redraw = SendEvent(instance, redraw);

@@ -33,6 +33,9 @@ struct Gesture {
   std::vector<PF_Point> drags;
   /// Ticks of the instance's time scale.
   A_long time = 0;
+  /// Whether the control is redrawn at the end, as a host does; a caller that draws at moments
+  /// of its own (a fuzzer, for speed) can leave it out.
+  bool redraw = true;
 };
 
 struct GestureResult {
@@ -45,7 +48,7 @@ struct GestureResult {
   /// The supervised parameters the gesture changed, in index order, and the command each got.
   std::vector<PF_ParamIndex> supervised;
   std::vector<UserChange> changes;
-  /// The redraw that ends the gesture.
+  /// The redraw that ends the gesture, when it asked for one.
   EventResult redraw;
   /// In Premiere Pro, the cursor the effect chose during the click (`set_cursor`).
   std::optional<PF_CursorType> cursor;

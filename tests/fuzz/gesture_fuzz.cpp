@@ -42,6 +42,9 @@ struct Session {
   host::Host host{HUEWARP_MODULE_PATH};
   host::World input{5, 4, host::Depth::k8};
   host::World output{5, 4, host::Depth::k8};
+  /// An instance after its first draw, which hides the slots the default gradient does not use;
+  /// each input starts from a duplicate of it.
+  std::unique_ptr<host::Instance> drawn;
 };
 
 // Made on first use and never destroyed, so the module stays loaded for the whole process.
@@ -53,6 +56,11 @@ Session &TheSession() {
       Require(false, "the ledger does not balance");
     });
     Require(s->host.GlobalSetup().err == PF_Err_NONE, "global setup failed");
+    s->drawn = std::make_unique<host::Instance>(s->host);
+    Require(s->drawn->Setup().err == PF_Err_NONE, "parameter setup failed");
+    Require(host::SendEvent(*s->drawn, host::DrawEvent(kFrame)).command.err == PF_Err_NONE,
+            "the first draw failed");
+    s->drawn->History().Clear();
     for (int y = 0; y < 4; ++y) {
       for (int x = 0; x < 5; ++x) {
         s->input.SetFloat(x, y, {1 - 0.2f * y, 0.25f * x, 0.3f * y, 1 - 0.2f * x});
@@ -65,16 +73,13 @@ Session &TheSession() {
 
 class Run {
  public:
-  Run(Session &s, FuzzInput &in) : s_(s), in_(in), instance_(s.host) {
-    Require(instance_.Setup().err == PF_Err_NONE, "parameter setup failed");
-    // The first draw hides the slots the default gradient does not use.
-    Require(host::SendEvent(instance_, host::DrawEvent(kFrame)).command.err == PF_Err_NONE,
-            "the first draw failed");
+  Run(Session &s, FuzzInput &in) : s_(s), in_(in) {
+    Require(s.drawn->Duplicate(&instance_) == PF_Err_NONE, "duplicating the instance failed");
     Check();
   }
 
   void Step() {
-    switch (in_.Take<std::uint8_t>() % 10) {
+    switch (in_.Take<std::uint8_t>() % 11) {
       case 0:
         ClickMarker(ColorSlotIndex, PositionSlotIndex, 40);
         break;
@@ -97,13 +102,17 @@ class Run {
         EditSlot();
         break;
       case 7:
-        Require(instance_.History().Undo() == PF_Err_NONE, "undo failed");
+        Require(instance_->History().Undo() == PF_Err_NONE, "undo failed");
         break;
       case 8:
-        Require(instance_.History().Redo() == PF_Err_NONE, "redo failed");
+        Require(instance_->History().Redo() == PF_Err_NONE, "redo failed");
+        break;
+      case 9:
+        Set(kInputRangeOffsetIndex, ParamValue::Float(in_.Take<std::int16_t>() / 16.0));
         break;
       default:
-        Set(kInputRangeOffsetIndex, ParamValue::Float(in_.Take<std::int16_t>() / 16.0));
+        Require(host::SendEvent(*instance_, host::DrawEvent(kFrame)).command.err == PF_Err_NONE,
+                "a draw failed");
         break;
     }
     Check();
@@ -112,12 +121,12 @@ class Run {
  private:
   ArbData Record() {
     ArbData record;
-    std::memcpy(&record, s_.host.Handles().Data(instance_.ArbitraryValue(kArbDataIndex)),
+    std::memcpy(&record, s_.host.Handles().Data(instance_->ArbitraryValue(kArbDataIndex)),
                 sizeof record);
     return record;
   }
 
-  bool Shown(PF_ParamIndex index) { return !instance_.IsHidden(index); }
+  bool Shown(PF_ParamIndex index) { return !instance_->IsHidden(index); }
 
   /// The highest slot whose `index` parameter is shown; 0 when none is.
   int HighestShown(PF_ParamIndex (*index)(int)) {
@@ -144,15 +153,17 @@ class Run {
   }
 
   void Click(PF_Point point) {
-    const host::GestureResult r =
-        host::PerformGesture(instance_, host::ClickAt(kFrame, point, Drags(point)));
+    host::Gesture gesture = host::ClickAt(kFrame, point, Drags(point));
+    // Draws are most of the time of a gesture and read what the click left; one action draws.
+    gesture.redraw = false;
+    const host::GestureResult r = host::PerformGesture(*instance_, gesture);
     Require(r.err == PF_Err_NONE, "a gesture failed");
   }
 
   /// A click in the box of a shown marker: its offset from the position rounded to whole percent.
   void ClickMarker(PF_ParamIndex (*shown)(int), PF_ParamIndex (*position)(int), int dh) {
     const int n = PickShown(shown);
-    const double percent = std::round(instance_.ValueAt(position(n), 0).AsFloat());
+    const double percent = std::round(instance_->ValueAt(position(n), 0).AsFloat());
     Click(At(dh, static_cast<int>(std::lround(2.7 * percent)) + 5));
   }
 
@@ -171,13 +182,13 @@ class Run {
 
   /// The user's change as the panel makes it; values the parameter refuses change nothing.
   void Set(PF_ParamIndex index, ParamValue value) {
-    const host::UserChange change = host::UserSetsValue(instance_, index, value);
+    const host::UserChange change = host::UserSetsValue(*instance_, index, value);
     Require(!change.sent || change.command.err == PF_Err_NONE, "a user change failed");
   }
 
   void SwitchLock() {
     Set(kLockAlphaHandlesIndex,
-        ParamValue::Int(!instance_.ValueAt(kLockAlphaHandlesIndex, 0).AsInt()));
+        ParamValue::Int(!instance_->ValueAt(kLockAlphaHandlesIndex, 0).AsInt()));
   }
 
   ParamValue Percent() { return ParamValue::Float(in_.Take<std::uint8_t>() % 101); }
@@ -238,13 +249,13 @@ class Run {
                 Shown(AlphaValueSlotIndex(r.current_alpha_handle)),
             "the current alpha handle is not shown");
     const host::FrameResult frame = host::RenderFrame(
-        s_.host, {.instance = &instance_, .input = &s_.input, .output = &s_.output});
+        s_.host, {.instance = instance_.get(), .input = &s_.input, .output = &s_.output});
     Require(frame.err == PF_Err_NONE, "a frame did not render");
   }
 
   Session &s_;
   FuzzInput &in_;
-  host::Instance instance_;
+  std::unique_ptr<host::Instance> instance_;
 };
 
 }  // namespace
