@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "host_session.h"
 #include "host/instance.h"
 #include "params/param_layout.h"
 
@@ -50,11 +51,7 @@ struct Session {
 Session &TheSession() {
   static Session *const session = [] {
     auto *s = new Session;
-    s->host.SetViolationHandler([](const std::string &violation) {
-      std::fprintf(stderr, "ledger: %s\n", violation.c_str());
-      Require(false, "the ledger does not balance");
-    });
-    Require(s->host.GlobalSetup().err == PF_Err_NONE, "global setup failed");
+    PrepareHost(s->host);
     s->instance = std::make_unique<host::Instance>(s->host);
     Require(s->instance->Setup().err == PF_Err_NONE, "parameter setup failed");
     const PF_ParamDef def = s->instance->Definition(kArb);
@@ -422,13 +419,5 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   using namespace huewarp::fuzz;
-  Session &s = TheSession();
-  FuzzInput in({data, size});
-  const int live = s.host.Handles().LiveCount();
-  {
-    Run run(s, in);
-    for (int i = 0; i < kMaxRequests && !in.Empty(); ++i) run.Request();
-  }
-  Require(s.host.Handles().LiveCount() == live, "handles outlived the records they belonged to");
-  return 0;
+  return RunInput(TheSession(), data, size, kMaxRequests, &Run::Request);
 }

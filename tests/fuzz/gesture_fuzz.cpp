@@ -11,13 +11,12 @@
 // Input, per step: u8 action, then the action's own fields.
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "fuzz_input.h"
+#include "host_session.h"
 #include "host/events.h"
 #include "host/frame.h"
 #include "host/gestures.h"
@@ -51,11 +50,7 @@ struct Session {
 Session &TheSession() {
   static Session *const session = [] {
     auto *s = new Session;
-    s->host.SetViolationHandler([](const std::string &violation) {
-      std::fprintf(stderr, "ledger: %s\n", violation.c_str());
-      Require(false, "the ledger does not balance");
-    });
-    Require(s->host.GlobalSetup().err == PF_Err_NONE, "global setup failed");
+    PrepareHost(s->host);
     s->drawn = std::make_unique<host::Instance>(s->host);
     Require(s->drawn->Setup().err == PF_Err_NONE, "parameter setup failed");
     Require(host::SendEvent(*s->drawn, host::DrawEvent(kFrame)).command.err == PF_Err_NONE,
@@ -270,13 +265,5 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   using namespace huewarp::fuzz;
-  Session &s = TheSession();
-  FuzzInput in({data, size});
-  const int live = s.host.Handles().LiveCount();
-  {
-    Run run(s, in);
-    for (int i = 0; i < kMaxSteps && !in.Empty(); ++i) run.Step();
-  }
-  Require(s.host.Handles().LiveCount() == live, "handles outlived the instance they belonged to");
-  return 0;
+  return RunInput(TheSession(), data, size, kMaxSteps, &Run::Step);
 }
