@@ -2,11 +2,13 @@
 // panel, in any order, through the simulated host: clicks on markers, buttons and anywhere else,
 // drags, lock switches, edits of the proxies and of the slots, undos and redos.
 //
-// After every step the editor must still be one a user can work with: each slot count is the
+// After every step a frame renders, the ledger balances (a violation aborts), and while every
+// change has reached the effect the editor is one a user can work with: each slot count is the
 // highest slot of its kind that is shown, at least one colour stop and one alpha handle are
-// shown, the current stop and handle are shown ones, and a frame renders. The ledger balances
-// after every command (a violation aborts), and when the input ends the instance's records are
-// all given back.
+// shown, and the current stop and handle are shown ones. An undo on its own ends those checks:
+// the slots a lock switch shows and hides are not undoable, so undoing the switch gives back
+// the record and the lock but not the slots. An undo followed by a redo must give back exactly
+// the state before it. When the input ends the instance's records are all given back.
 //
 // Input, per step: u8 action, then the action's own fields.
 #include <cmath>
@@ -97,10 +99,16 @@ class Run {
         EditSlot();
         break;
       case 7:
-        Require(instance_->History().Undo() == PF_Err_NONE, "undo failed");
+        if (in_.Take<std::uint8_t>() & 1) {
+          UndoAndRedo();
+        } else {
+          Require(instance_->History().Undo() == PF_Err_NONE, "undo failed");
+          reconciled_ = false;
+        }
         break;
       case 8:
         Require(instance_->History().Redo() == PF_Err_NONE, "redo failed");
+        reconciled_ = false;
         break;
       case 9:
         Set(kInputRangeOffsetIndex, ParamValue::Float(in_.Take<std::int16_t>() / 16.0));
@@ -229,7 +237,38 @@ class Run {
     }
   }
 
+  /// Everything an undo step can hold: values, dynamic flags and the record.
+  struct Snapshot {
+    std::vector<AEGP_DynStreamFlags> flags;
+    std::vector<ParamValue> values;
+    std::vector<std::uint8_t> record;
+    bool operator==(const Snapshot &) const = default;
+  };
+  Snapshot Snap() {
+    Snapshot snap;
+    for (PF_ParamIndex i = 1; i < instance_->ParamCount(); ++i) {
+      snap.flags.push_back(instance_->DynamicStreamFlags(i));
+      if (instance_->HasStream(i)) snap.values.push_back(instance_->ValueAt(i, 0));
+    }
+    const auto bytes = s_.host.Handles().Bytes(instance_->ArbitraryValue(kArbDataIndex));
+    snap.record.assign(bytes.begin(), bytes.end());
+    return snap;
+  }
+
+  void UndoAndRedo() {
+    host::UndoStack &history = instance_->History();
+    if (history.UndoNames().empty()) return;
+    const Snapshot before = Snap();
+    Require(history.Undo() == PF_Err_NONE, "undo failed");
+    Require(history.Redo() == PF_Err_NONE, "redo failed");
+    Require(Snap() == before, "an undo and a redo did not give back the state");
+  }
+
   void Check() {
+    const host::FrameResult frame = host::RenderFrame(
+        s_.host, {.instance = instance_.get(), .input = &s_.input, .output = &s_.output});
+    Require(frame.err == PF_Err_NONE, "a frame did not render");
+    if (!reconciled_) return;
     const ArbData r = Record();
     const int colors = HighestShown(ColorSlotIndex);
     const int alphas = HighestShown(AlphaValueSlotIndex);
@@ -243,14 +282,13 @@ class Run {
     Require(r.current_alpha_handle >= 1 && r.current_alpha_handle <= kMaxSlots &&
                 Shown(AlphaValueSlotIndex(r.current_alpha_handle)),
             "the current alpha handle is not shown");
-    const host::FrameResult frame = host::RenderFrame(
-        s_.host, {.instance = instance_.get(), .input = &s_.input, .output = &s_.output});
-    Require(frame.err == PF_Err_NONE, "a frame did not render");
   }
 
   Session &s_;
   FuzzInput &in_;
   std::unique_ptr<host::Instance> instance_;
+  /// Whether every change so far went through the effect (no undo or redo on its own).
+  bool reconciled_ = true;
 };
 
 }  // namespace
