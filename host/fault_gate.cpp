@@ -3,15 +3,16 @@
 namespace huewarp::host {
 
 FaultDecision FaultGate::Check(std::string_view op, std::string_view detail) {
+  std::lock_guard lock(mutex_);
+  const int number = ++count_;
+  if (!recording_ && rules_.empty()) return {};
   std::string label(op);
   if (!detail.empty()) {
     label += "(";
     label += detail;
     label += ")";
   }
-  std::lock_guard lock(mutex_);
-  calls_.push_back(label);
-  const int number = static_cast<int>(calls_.size());
+  if (recording_) calls_.push_back(label);
   for (auto &armed : rules_) {
     if (armed.spent) continue;
     const FaultRule &rule = armed.rule;
@@ -39,12 +40,14 @@ void FaultGate::Reset() {
   std::lock_guard lock(mutex_);
   rules_.clear();
   calls_.clear();
+  count_ = 0;
   fired_ = 0;
 }
 
-void FaultGate::ClearCalls() {
+void FaultGate::Record(bool on) {
   std::lock_guard lock(mutex_);
-  calls_.clear();
+  recording_ = on;
+  if (!on) calls_.clear();
 }
 
 std::vector<std::string> FaultGate::Calls() const {

@@ -39,10 +39,11 @@ class FaultGate {
   FaultDecision Check(std::string_view op, std::string_view detail = {});
 
   void Arm(FaultRule rule);
-  /// Forgets rules, calls and fired faults.
+  /// Forgets rules, calls and fired faults; call numbers count from 1 again.
   void Reset();
-  /// Forgets the calls recorded so far but keeps the rules.
-  void ClearCalls();
+  /// Whether calls are kept for Calls(): on by default, off for long runs (the tool, fuzzers),
+  /// where the list would only grow. Call numbers count either way.
+  void Record(bool on);
 
   std::vector<std::string> Calls() const;
   int Fired() const;
@@ -56,6 +57,8 @@ class FaultGate {
   mutable std::mutex mutex_;
   std::vector<ArmedRule> rules_;
   std::vector<std::string> calls_;
+  bool recording_ = true;
+  int count_ = 0;
   int fired_ = 0;
 };
 

@@ -85,6 +85,8 @@ EffectSession::EffectSession(const std::string &module_path, int iterate_threads
     }
     throw ToolError("cannot load the effect module " + Quoted(module_path) + ": " + why);
   }
+  // A session may render thousands of frames; nobody reads the list of calls.
+  host_->Faults().Record(false);
   // An unbalanced command is the effect's bug, not the user's; say so and go on.
   host_->SetViolationHandler([](const std::string &violation) {
     std::cerr << "huewarp: warning: host accounting: " << violation << "\n";
