@@ -1,17 +1,13 @@
 // The host's Drawbot suites driven through their C tables as the effect drives them, inside a
 // command of their own: recorded geometry and colour, object accounting, injected faults, the
-// Info panel, and pictures of a drawing.
-#include <cstdlib>
-#include <filesystem>
+// Info panel.
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "AE_AdvEffectSuites.h"
 #include "AE_EffectSuites.h"
 #include "adobesdk/DrawbotSuite.h"
-#include "host/cairo_raster.h"
 #include "host/drawing.h"
 #include "host_fixture.h"
 
@@ -280,85 +276,6 @@ TEST_F(DrawingTest, InfoPanelShowsTheLastLinesDrawn) {
   EXPECT_EQ(host().Info().History().size(), 2u);
   host::BasicSuite()->ReleaseSuite(kPFAdvAppSuite, kPFAdvAppSuiteVersion2);
 }
-
-#ifdef HUEWARP_HAVE_CAIRO
-struct RasterCase {
-  int scale;
-  float alpha;
-};
-void PrintTo(const RasterCase &c, std::ostream *os) {
-  *os << "scale " << c.scale << ", alpha " << c.alpha;
-}
-
-class DrawingRasterTest : public DrawingTest, public ::testing::WithParamInterface<RasterCase> {};
-
-uint8_t Byte(double v) { return static_cast<uint8_t>(v * 255 + 0.5); }
-
-// A rectangle with a fractional left edge, written as PNG and read back: the background around
-// it, its colour laid over the background inside, and the half-covered column in between.
-TEST_P(DrawingRasterTest, PngShowsTheFilledRectangleOverThePanel) {
-  const auto [scale, alpha] = GetParam();
-  const DRAWBOT_ColorRGBA color{0.9f, 0.5f, 0.2f, alpha};
-  ASSERT_EQ(FillRect({30.25f, 40, 20, 20}, color), 0);
-  const std::string png =
-      (std::filesystem::path(::testing::TempDir()) /
-       ("drawing_" + std::to_string(scale) + "_" + std::to_string(int(alpha * 100)) + ".png"))
-          .string();
-  ASSERT_EQ(host::Raster::Render(drawing_, {.scale = scale}).WritePng(png), "");
-  const host::Raster image = host::Raster::ReadPng(png);
-  ASSERT_EQ(image.width(), 240 * scale);
-  ASSERT_EQ(image.height(), 280 * scale);
-
-  const double bg = 0.16;
-  auto over = [&, alpha = alpha](double c) { return Byte(c * alpha + bg * (1 - alpha)); };
-  const host::Rgba8 panel{Byte(bg), Byte(bg), Byte(bg), 255};
-  const host::Rgba8 inside{over(0.9), over(0.5), over(0.2), 255};
-  auto near = [](host::Rgba8 a, host::Rgba8 b) {
-    return std::abs(a.red - b.red) <= 1 && std::abs(a.green - b.green) <= 1 &&
-           std::abs(a.blue - b.blue) <= 1 && a.alpha == b.alpha;
-  };
-  // Frame-relative: the rectangle spans x 20.25 .. 40.25 and y 20 .. 40.
-  EXPECT_TRUE(near(image.Pixel(5 * scale, 5 * scale), panel));
-  EXPECT_TRUE(near(image.Pixel(30 * scale, 30 * scale), inside));
-  EXPECT_TRUE(near(image.Pixel(19 * scale, 30 * scale), panel));
-  const host::Rgba8 edge = image.Pixel(20 * scale, 30 * scale);
-  for (auto [e, p, i] : {std::tuple{edge.red, panel.red, inside.red},
-                         {edge.green, panel.green, inside.green},
-                         {edge.blue, panel.blue, inside.blue}}) {
-    EXPECT_GT(std::abs(e - p), 1) << "edge column must be partly covered";
-    EXPECT_GT(std::abs(e - i), 1) << "edge column must not be fully covered";
-  }
-  std::filesystem::remove(png);
-}
-
-INSTANTIATE_TEST_SUITE_P(Drawing, DrawingRasterTest,
-                         ::testing::Values(RasterCase{1, 1.0f}, RasterCase{2, 1.0f},
-                                           RasterCase{1, 0.5f}, RasterCase{2, 0.5f}));
-
-TEST_F(DrawingTest, RasterPaintsStringsNearTheirOrigin) {
-  DRAWBOT_BrushRef brush = nullptr;
-  DRAWBOT_FontRef font = nullptr;
-  ASSERT_EQ(supplier_->NewBrush(supplier_ref_, &kWhite, &brush), 0);
-  ASSERT_EQ(supplier_->NewDefaultFont(supplier_ref_, 12, &font), 0);
-  const DRAWBOT_PointF32 origin{27.25f, 93};
-  const auto *plus = reinterpret_cast<const DRAWBOT_UTF16Char *>(u"+");
-  ASSERT_EQ(surface_->DrawString(surface_ref_, brush, font, plus, &origin, 0, 0, 0), 0);
-  supplier_->ReleaseObject(Obj(brush));
-  supplier_->ReleaseObject(Obj(font));
-  const host::Raster image = host::Raster::Render(drawing_);
-  // Count lit pixels in the glyph's box above the baseline and in the rest of the frame.
-  int in_box = 0, elsewhere = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const bool lit = image.Pixel(x, y).red > 100;
-      const bool box = x >= 17 && x < 27 && y >= 73 - 12 && y < 73 + 2;
-      (box ? in_box : elsewhere) += lit;
-    }
-  }
-  EXPECT_GT(in_box, 4);
-  EXPECT_EQ(elsewhere, 0);
-}
-#endif
 
 }  // namespace
 }  // namespace huewarp::testing

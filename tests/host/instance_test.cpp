@@ -1,5 +1,5 @@
 // The host's model of an effect instance: value streams over time, the parameter array and
-// checkouts (also from several threads), duplication, and saving and loading projects.
+// checkouts (also from several threads), duplication, and refusing what is not a project.
 #include <atomic>
 #include <stdexcept>
 #include <thread>
@@ -69,32 +69,6 @@ TEST(InstanceStreams, InterpolateOrHoldByKind) {
   EXPECT_EQ(params[kInputRangeIndex].u.pd.value, 2);
   EXPECT_EQ(params[kArbDataIndex].u.arb_d.value, s.instance->ArbitraryValue(kArbDataIndex));
   EXPECT_EQ(params[PositionSlotIndex(1)].uu.change_flags, 0);
-}
-
-TEST(InstanceStreams, RefusedWrites) {
-  SetUpInstance s = MakeInstance();
-  host::Instance &in = *s.instance;
-  ASSERT_EQ(in.AddKeyframe(PositionSlotIndex(2), 5, ParamValue::Float(1)), 0);
-  struct Case {
-    const char *label;
-    PF_Err err;
-  };
-  const Case cases[] = {
-      {"keyframe on a parameter that cannot vary",
-       in.AddKeyframe(kColorIndex, 0, ParamValue::Color(PF_Pixel{255, 1, 2, 3}))},
-      {"value of the wrong kind", in.SetValue(PositionSlotIndex(1), ParamValue::Int(3))},
-      {"parameter without a value", in.SetValue(kColorsGroupStartIndex, ParamValue::Float(1))},
-      {"value of a keyframed stream", in.SetValue(PositionSlotIndex(2), ParamValue::Float(1))},
-      {"index past the end", in.SetValue(kNumParams, ParamValue::Float(1))},
-      {"negative index", in.SetValue(-1, ParamValue::Float(1))},
-  };
-  for (const Case &c : cases) {
-    EXPECT_EQ(c.err, std::string(c.label).find("index") != std::string::npos
-                         ? PF_Err_INVALID_INDEX
-                         : PF_Err_BAD_CALLBACK_PARAM)
-        << c.label;
-  }
-  EXPECT_EQ(in.ValueAt(kColorIndex, 0).AsColor8().red, 5) << "a refused write changes nothing";
 }
 
 /// Runs `body` as if inside a command of the instance, on the calling thread.
@@ -215,25 +189,6 @@ TEST(InstanceLifecycle, DuplicateCopiesStateAndRecordsIndependently) {
   EXPECT_EQ(s.host->Handles().LiveCount(), live) << "a dropped instance disposes its records";
   s.instance.reset();
   EXPECT_EQ(s.host->Handles().LiveCount(), 1);
-}
-
-TEST(InstanceProject, SaveAndLoadIntoAFreshHost) {
-  SetUpInstance saved = MakeInstance();
-  ChangeEverything(saved);
-  std::vector<std::uint8_t> bytes;
-  ASSERT_EQ(host::SaveProject(*saved.instance, &bytes), 0);
-
-  SetUpInstance loaded = MakeInstance();
-  ASSERT_EQ(host::LoadProject(*loaded.instance, bytes), 0);
-  ExpectSameState(*saved.instance, *loaded.instance);
-  EXPECT_EQ(loaded.instance->ValueAt(PositionSlotIndex(3), 15).AsFloat(), 50.0);
-  EXPECT_TRUE(loaded.instance->IsHidden(ColorSlotIndex(9)));
-  EXPECT_FALSE(loaded.instance->IsHidden(ColorSlotIndex(8)));
-  EXPECT_EQ(loaded.host->Handles().LiveCount(), 3) << "the replaced record was disposed";
-
-  std::vector<std::uint8_t> again;
-  ASSERT_EQ(host::SaveProject(*loaded.instance, &again), 0);
-  EXPECT_EQ(again, bytes);
 }
 
 TEST(InstanceProject, RefusesWhatIsNotAProjectOfThisEffect) {
