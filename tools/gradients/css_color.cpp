@@ -229,6 +229,7 @@ std::vector<std::string> Arguments(std::string_view inner) {
     }
   }
   if (!current.empty()) parts.push_back(current);
+  if (parts.size() != 3) return {};
   if (slash != std::string_view::npos) parts.emplace_back(Trim(inner.substr(slash + 1)));
   return parts;
 }

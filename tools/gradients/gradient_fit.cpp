@@ -15,8 +15,12 @@ namespace {
 constexpr int kGridSteps = 16384;
 /// Smaller differences across a break are rounding, not an edge.
 constexpr double kNoJump = 1e-6;
+/// Where the source moves faster than this between neighbouring samples, more are taken, so
+/// that steep stretches (a curved blend near its start) are seen between the even ones.
+constexpr double kSampleStep = 0.02 / 255;
+constexpr std::size_t kMostSamples = 1 << 20;
 
-float Unit(double v) { return static_cast<float>(std::clamp(v, 0.0, 1.0)); }
+float Unit(double v) { return NearestFloat(std::clamp(v, 0.0, 1.0)); }
 
 template <class Value>
 struct Knot {
@@ -99,18 +103,41 @@ struct Samples {
   std::vector<Rgba> source;
 };
 
+double Distance(const Rgba &a, const Rgba &b) {
+  return std::max({std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue),
+                   std::abs(a.alpha - b.alpha)});
+}
+
 Samples SampleSource(const SourceGradient &source, const std::vector<double> &breaks) {
-  Samples s;
-  for (int i = 0; i <= kGridSteps; ++i) s.t.push_back(static_cast<float>(double(i) / kGridSteps));
+  std::vector<float> even;
+  for (int i = 0; i <= kGridSteps; ++i) even.push_back(NearestFloat(double(i) / kGridSteps));
   for (const double b : breaks) {
     const float f = static_cast<float>(b);
     for (const float t : {std::nextafter(f, 0.0f), f, std::nextafter(f, 2.0f)}) {
-      if (t >= 0 && t <= 1) s.t.push_back(t);
+      if (t >= 0 && t <= 1) even.push_back(t);
     }
   }
-  std::sort(s.t.begin(), s.t.end());
-  s.t.erase(std::unique(s.t.begin(), s.t.end()), s.t.end());
-  for (const float t : s.t) s.source.push_back(ColorAt(source, t));
+  std::sort(even.begin(), even.end());
+  even.erase(std::unique(even.begin(), even.end()), even.end());
+  Samples s;
+  s.t.push_back(even[0]);
+  s.source.push_back(ColorAt(source, even[0]));
+  for (std::size_t i = 1; i < even.size(); ++i) {
+    // Halve the gap to the next even sample until the source moves little across each part.
+    std::vector<std::pair<float, Rgba>> pending{{even[i], ColorAt(source, even[i])}};
+    while (!pending.empty()) {
+      const auto [t, c] = pending.back();
+      const float mid = NearestFloat((double(s.t.back()) + double(t)) / 2);
+      if (Distance(s.source.back(), c) > kSampleStep && mid > s.t.back() && mid < t &&
+          s.t.size() + pending.size() < kMostSamples) {
+        pending.emplace_back(mid, ColorAt(source, mid));
+        continue;
+      }
+      s.t.push_back(t);
+      s.source.push_back(c);
+      pending.pop_back();
+    }
+  }
   return s;
 }
 
@@ -255,8 +282,9 @@ std::pair<std::vector<Knot<typename C::Value>>, double> FitKnots(const Fitter<C>
 
 FittedGradient FitGradient(SourceGradient source, double tolerance, int max_stops) {
   SnapPositions(source);
-  // A hair inside the bound, so that points between the samples stay within it too.
-  tolerance = std::max(tolerance - 1e-6, 1e-7);
+  // Inside the bound by what the source and the fit can move between two samples, so that
+  // points between the samples stay within it too.
+  tolerance = std::max(tolerance - 2 * kSampleStep, tolerance / 2);
   const std::vector<double> breaks = Breaks(source);
   const Samples samples = SampleSource(source, breaks);
   const std::size_t max = static_cast<std::size_t>(std::max(max_stops, 2));

@@ -16,7 +16,8 @@ double LinearFactor(double middle, double pos) {
   return rest < kEpsilon ? 1.0 : 0.5 + 0.5 * (pos - middle) / rest;
 }
 
-double Factor(Blend blend, double middle, double pos) {
+/// `from_right` decides the step's own middle, where the step has already happened.
+double Factor(Blend blend, double middle, double pos, bool from_right) {
   switch (blend) {
     case Blend::kLinear:
       return LinearFactor(middle, pos);
@@ -34,7 +35,7 @@ double Factor(Blend blend, double middle, double pos) {
       return 1 - std::sqrt(std::max(0.0, 1 - f * f));
     }
     case Blend::kStep:
-      return pos >= middle ? 1.0 : 0.0;
+      return (from_right ? pos >= middle : pos > middle) ? 1.0 : 0.0;
   }
   return pos;
 }
@@ -57,11 +58,11 @@ Rgba MixHsv(const Segment &s, double f) {
                  Mix(s.left_color.alpha, s.right_color.alpha, f));
 }
 
-Rgba Evaluate(const Segment &s, double t) {
+Rgba Evaluate(const Segment &s, double t, bool from_right) {
   const double width = s.right - s.left;
   const double pos = std::clamp((t - s.left) / width, 0.0, 1.0);
   const double middle = std::clamp((s.middle - s.left) / width, 0.0, 1.0);
-  const double f = Factor(s.blend, middle, pos);
+  const double f = Factor(s.blend, middle, pos, from_right);
   if (s.mixing != Mixing::kRgb) return MixHsv(s, f);
   const Rgba &a = s.left_color, &b = s.right_color;
   Rgba c;
@@ -90,7 +91,7 @@ Rgba Lookup(const SourceGradient &source, double t, bool from_right) {
       continue;
     }
     if (from_right ? (s.left <= t && t < s.right) : (s.left < t && t <= s.right)) {
-      return Evaluate(s, t);
+      return Evaluate(s, t, from_right);
     }
     if (from_right ? s.right <= t : s.right < t) held = &s.right_color;
   }
@@ -119,11 +120,13 @@ SourceGradient LinearStops(std::string name, const std::vector<double> &position
   return source;
 }
 
+float NearestFloat(double x) { return static_cast<float>(x); }
+
 void SnapPositions(SourceGradient &source) {
   for (Segment &s : source.segments) {
-    s.left = static_cast<float>(s.left);
-    s.middle = static_cast<float>(s.middle);
-    s.right = static_cast<float>(s.right);
+    s.left = NearestFloat(s.left);
+    s.middle = NearestFloat(s.middle);
+    s.right = NearestFloat(s.right);
   }
 }
 

@@ -47,6 +47,10 @@ struct SourceGradient {
 SourceGradient LinearStops(std::string name, const std::vector<double> &positions,
                            const std::vector<Rgba> &colors, bool premultiplied = false);
 
+/// The float nearest `x`. Out of line on purpose: GCC 12 at -O2 vectorises a loop of such
+/// conversions into code that leaves some values unrounded.
+[[gnu::noinline]] float NearestFloat(double x);
+
 /// Moves every position to the nearest value the effect's 32-bit positions hold, so that an edge
 /// of the source and the pair of stops that makes it meet exactly.
 void SnapPositions(SourceGradient &source);
