@@ -25,7 +25,8 @@ Effect settings (render, editor), applied in this order:
   --gradient VALUE      the stops and handles fitted to a gradient: a name (see 'huewarp
                         gradients'), a GIMP .ggr, a GMT/cpt-city .cpt, the first
                         linearGradient of an .svg, or a CSS linear-gradient(...) given here
-                        or in a .css/.txt file; prints the stop count and largest error
+                        or in a .css/.txt file; prints the stop count and largest error.
+                        --stops or --alphas given too replace its stops or its handles
   --gradient-tolerance N  largest difference from the gradient, in 8-bit steps (1)
   --stops LIST          the colour stops, "POS:#rrggbb,..." with POS 0..100 (up to 100 stops)
   --alphas LIST         the alpha handles, "POS:OPACITY,..." both 0..100 (up to 100 handles)

@@ -154,7 +154,9 @@ SourceGradient ReadCssGradient(const std::string &text, const std::string &file)
   if (!positions.back()) positions.back() = 1.0;
   double highest = *positions.front();
   for (auto &p : positions) {
-    if (p) highest = std::max(highest, *p), p = highest;
+    if (!p) continue;
+    highest = std::max(highest, *p);
+    p = highest;
   }
   std::vector<double> placed(positions.size());
   for (std::size_t i = 0; i < positions.size();) {
