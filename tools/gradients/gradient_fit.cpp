@@ -268,7 +268,10 @@ std::pair<std::vector<Knot<typename C::Value>>, double> FitKnots(const Fitter<C>
   auto best = fitter.Fit(high, high, max);
   for (int i = 0; i < 24; ++i) {
     const double mid = (low + high) / 2;
-    if (auto fit = fitter.Fit(mid, std::max(mid, kNoJump), max)) {
+    // Edges are given up smallest first; with more edges than stops, all of them.
+    auto fit = fitter.Fit(mid, std::max(mid, kNoJump), max);
+    if (!fit) fit = fitter.Fit(mid, 1.0, max);
+    if (fit) {
       best = std::move(fit);
       high = mid;
     } else {

@@ -80,20 +80,23 @@ Rgba Evaluate(const Segment &s, double t, bool from_right) {
 }
 
 /// The segment covering t (left <= t < right when `from_right`, left < t <= right otherwise), or
-/// the colour that holds where none does.
+/// the colour that holds where none does. Segments ascend, so the search starts at the first
+/// that does not end before t and stops at the first that starts after it.
 Rgba Lookup(const SourceGradient &source, double t, bool from_right) {
   const std::vector<Segment> &segments = source.segments;
   if (segments.empty()) return {0, 0, 0, 1};
-  const Rgba *held = &segments.front().left_color;
-  for (const Segment &s : segments) {
-    if (s.right <= s.left) {
-      if (from_right ? s.left <= t : s.left < t) held = &s.right_color;
+  const auto first = std::partition_point(segments.begin(), segments.end(),
+                                          [&](const Segment &s) { return s.right < t; });
+  const Rgba *held =
+      first == segments.begin() ? &segments.front().left_color : &std::prev(first)->right_color;
+  for (auto s = first; s != segments.end() && s->left <= t; ++s) {
+    if (s->right <= s->left) {
+      if (from_right || s->left < t) held = &s->right_color;
       continue;
     }
-    if (from_right ? (s.left <= t && t < s.right) : (s.left < t && t <= s.right)) {
-      return Evaluate(s, t, from_right);
-    }
-    if (from_right ? s.right <= t : s.right < t) held = &s.right_color;
+    if (from_right ? t < s->right : s->left < t) return Evaluate(*s, t, from_right);
+    // Not covered from the right: the segment ends at t. From the left: it starts at t.
+    if (from_right) held = &s->right_color;
   }
   return *held;
 }
