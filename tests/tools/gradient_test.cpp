@@ -230,6 +230,21 @@ TEST_F(GradientFiles, TooFewStopsWidenTheBoundAndSaySo) {
   EXPECT_NEAR(Measure(turbo, fit).color, fit.color_error, kStep / 4);
 }
 
+TEST_F(GradientFiles, MoreEdgesThanStopsGiveUpTheSmallest) {
+  // Sixty bands four 8-bit steps apart need 120 stops to keep every edge.
+  std::string table;
+  for (int i = 0; i < 60; ++i) {
+    const std::string rgb = std::to_string(i * 4) + " " + std::to_string(255 - i * 4) + " 128";
+    table += std::to_string(i) + " " + rgb + " " + std::to_string(i + 1) + " " + rgb + "\n";
+  }
+  SourceGradient bands = LoadGradient(Write("bands.cpt", table));
+  SnapPositions(bands);
+  const FittedGradient fit = FitGradient(bands, kStep);
+  EXPECT_LE(fit.stops.size(), 100u);
+  EXPECT_LT(fit.color_error, 3 * kStep);
+  EXPECT_LE(Measure(bands, fit).color, fit.color_error + 1e-6);
+}
+
 class Palettes : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Palettes, FitWithinOneStep) {
