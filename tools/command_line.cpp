@@ -17,10 +17,17 @@ Commands:
   editor OUT.png        draw the gradient editor control as a picture
   chart OUT             write a test chart: hue sweep, grey, saturation and alpha ramps, patches
   info                  print the registration, the About text and every parameter
+  gradients             list the named gradients --gradient takes
   help                  print this text
 
 Effect settings (render, editor), applied in this order:
   --project FILE        load settings saved with --save-project
+  --gradient VALUE      the stops and handles fitted to a gradient: a name (see 'huewarp
+                        gradients'), a GIMP .ggr, a GMT/cpt-city .cpt, the first
+                        linearGradient of an .svg, or a CSS linear-gradient(...) given here
+                        or in a .css/.txt file; prints the stop count and largest error.
+                        --stops or --alphas given too replace its stops or its handles
+  --gradient-tolerance N  largest difference from the gradient, in 8-bit steps (1)
   --stops LIST          the colour stops, "POS:#rrggbb,..." with POS 0..100 (up to 100 stops)
   --alphas LIST         the alpha handles, "POS:OPACITY,..." both 0..100 (up to 100 handles)
   --set "NAME=VALUE"    set a parameter by its name as the host shows it; VALUE is a popup
@@ -34,8 +41,9 @@ Effect settings (render, editor), applied in this order:
 
 render options:
   --depth 8|16|32       bits per channel of the render and the output (default: the input's)
-  --frames A-B          render frames A to B; OUT (and IN, if it is a sequence) then needs a
-                        frame-number pattern such as out.####.png or out.%04d.png
+  --frames LIST         render these frames: "0-47", "1-3,5,7-20:2" (every second of 7 to
+                        20); OUT (and IN, if it is a sequence) then needs a frame-number
+                        pattern such as out.####.png or out.%04d.png
   --fps RATE            frames per second for keyframe times (30, 29.97 or 30000/1001; 30)
   --jobs N              frames rendered at once (default: a few, by the processor count)
 
@@ -108,6 +116,17 @@ const std::vector<Option> &Options() {
        [](CommandLine &c, const std::string &v) { c.project = v; }},
       {"--save-project", true, "render editor",
        [](CommandLine &c, const std::string &v) { c.save_project = v; }},
+      {"--gradient", true, "render editor",
+       [](CommandLine &c, const std::string &v) { c.gradient = v; }},
+      {"--gradient-tolerance", true, "render editor",
+       [](CommandLine &c, const std::string &v) {
+         double steps = 0;
+         if (!ParseDouble(v, &steps) || !(steps >= 0.01 && steps <= 64)) {
+           throw ToolError("--gradient-tolerance: " + Quoted(v) +
+                           " is not a number of 8-bit steps from 0.01 to 64");
+         }
+         c.gradient_tolerance = steps;
+       }},
       {"--stops", true, "render editor", [](CommandLine &c, const std::string &v) { c.stops = v; }},
       {"--alphas", true, "render editor",
        [](CommandLine &c, const std::string &v) { c.alphas = v; }},
@@ -186,7 +205,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
   }
   c.command = argv[i++];
   if (c.command != "render" && c.command != "editor" && c.command != "chart" &&
-      c.command != "info" && c.command != "help") {
+      c.command != "info" && c.command != "gradients" && c.command != "help") {
     throw ToolError("unknown command " + Quoted(c.command) + "; try 'huewarp --help'");
   }
   for (; i < argc; ++i) {
@@ -219,10 +238,10 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
   if (c.help || c.command == "help") return c;
   const std::size_t expected = ExpectedFiles(c.command);
   if (c.files.size() != expected) {
-    static const char *const kUsage[] = {"huewarp info", "huewarp editor OUT.png [options]",
-                                         "huewarp render IN OUT [options]"};
     const std::string usage = c.command == "chart" ? "huewarp chart OUT [options]"
-                                                   : kUsage[std::min<std::size_t>(expected, 2)];
+                              : expected == 2      ? "huewarp render IN OUT [options]"
+                              : expected == 1      ? "huewarp editor OUT.png [options]"
+                                                   : "huewarp " + c.command;
     throw ToolError("expected " + std::string(usage) +
                     (c.files.size() > expected ? "; unexpected " + Quoted(c.files[expected])
                                                : std::string("")));

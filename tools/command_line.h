@@ -18,12 +18,14 @@ struct Assignment {
 };
 
 struct CommandLine {
-  std::string command;  ///< render, editor, info, chart or help
+  std::string command;  ///< render, editor, info, chart, gradients or help
   std::vector<std::string> files;
   std::string module;
-  // Effect settings, applied in this order: project, stops and alphas, --set, --key.
+  // Effect settings, applied in this order: project, gradient, stops and alphas, --set, --key.
   std::string project;
   std::string save_project;
+  std::optional<std::string> gradient;
+  double gradient_tolerance = 1;  ///< In 8-bit steps.
   std::optional<std::string> stops;
   std::optional<std::string> alphas;
   std::vector<Assignment> sets;

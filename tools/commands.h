@@ -10,5 +10,6 @@ int RunRender(const CommandLine &options);
 int RunEditor(const CommandLine &options);
 int RunChart(const CommandLine &options);
 int RunInfo(const CommandLine &options);
+int RunGradients(const CommandLine &options);
 
 }  // namespace huewarp::tool

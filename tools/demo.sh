@@ -14,3 +14,11 @@ mkdir -p out
   --stops "0:#000004,25:#51127c,50:#b73779,75:#fc8961,100:#fcfdbf"
 "$huewarp" editor out/editor.png --scale 2
 echo "wrote out/chart.png, out/default.png, out/hue-cycle.png, out/max-rgb-magma.png, out/editor.png"
+
+# Named palettes, fitted to the effect's stops. The chart stands in until a photograph is here.
+palette_input=out/chart.png
+for palette in viridis magma turbo; do
+  "$huewarp" render "$palette_input" "out/palette-$palette.png" --set "Input Range=Intensity" \
+    --gradient "$palette"
+done
+echo "wrote out/palette-viridis.png, out/palette-magma.png, out/palette-turbo.png"

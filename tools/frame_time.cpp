@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <unordered_set>
 
 #include "tools/param_text.h"
 #include "tools/tool_error.h"
@@ -105,23 +106,44 @@ FrameTime TimeOfFrame(long frame, FrameRate rate) {
   return {static_cast<A_long>(frame * rate.frame_ticks), rate.frame_ticks, rate.ticks};
 }
 
-FrameRange ParseFrameRange(const std::string &text) {
-  // The dash between the two frames is the first one after the first character, so that
-  // negative frames work: "-5--1".
-  const std::size_t dash = text.find('-', 1);
-  long long first = 0, last = 0;
-  bool ok = false;
-  if (dash == std::string::npos) {
-    ok = ParseInt(text, &first);
-    last = first;
-  } else {
-    ok = ParseInt(text.substr(0, dash), &first) && ParseInt(text.substr(dash + 1), &last);
-  }
+std::vector<long> ParseFrameList(const std::string &text) {
   constexpr long long kLimit = 10'000'000;
-  if (!ok || last < first || first <= -kLimit || last >= kLimit) {
-    throw ToolError("--frames: " + Quoted(text) + " is not a range such as 0-47");
+  constexpr std::size_t kMostFrames = 1'000'000;
+  std::vector<long> frames;
+  std::unordered_set<long> seen;
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t comma = text.find(',', start);
+    if (comma == std::string::npos) comma = text.size();
+    const std::string item = text.substr(start, comma - start);
+    start = comma + 1;
+    // The dash between two frames is the first one after the first character, so that negative
+    // frames work: "-5--1".
+    const std::size_t colon = item.find(':');
+    const std::string range = item.substr(0, colon);
+    const std::size_t dash = range.find('-', 1);
+    long long first = 0, last = 0, step = 1;
+    bool ok = colon == std::string::npos ||
+              (dash != std::string::npos && ParseInt(item.substr(colon + 1), &step) && step >= 1);
+    if (dash == std::string::npos) {
+      ok = ok && ParseInt(range, &first);
+      last = first;
+    } else {
+      ok = ok && ParseInt(range.substr(0, dash), &first) && ParseInt(range.substr(dash + 1), &last);
+    }
+    if (!ok || last < first || first <= -kLimit || last >= kLimit) {
+      throw ToolError("--frames: " + Quoted(item) + (item == text ? "" : " in " + Quoted(text)) +
+                      " is not a frame N, a range A-B or a range with a step A-B:S");
+    }
+    for (long long frame = first; frame <= last; frame += step) {
+      if (!seen.insert(static_cast<long>(frame)).second) continue;
+      if (frames.size() == kMostFrames) {
+        throw ToolError("--frames: " + Quoted(text) + " holds more than " +
+                        std::to_string(kMostFrames) + " frames");
+      }
+      frames.push_back(static_cast<long>(frame));
+    }
   }
-  return {static_cast<long>(first), static_cast<long>(last)};
+  return frames;
 }
 
 bool HasFramePattern(const std::string &path) { return FindPattern(path).length > 0; }

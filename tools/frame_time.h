@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/param_stream.h"
 #include "tools/effect_session.h"
@@ -22,12 +23,9 @@ host::StreamTime ParseTime(const std::string &text, FrameRate rate, const std::s
 /// The time of frame `frame` at `rate`, as the host passes it to a command.
 FrameTime TimeOfFrame(long frame, FrameRate rate);
 
-struct FrameRange {
-  long first = 0, last = 0;
-  long count() const { return last - first + 1; }
-};
-/// "A-B" or a single "N"; throws ToolError naming --frames.
-FrameRange ParseFrameRange(const std::string &text);
+/// "1-3,5,7-20:2" as render farms hand frames out: single frames, ranges A-B and ranges with a
+/// step A-B:S, in the order given, each frame once; throws ToolError naming --frames.
+std::vector<long> ParseFrameList(const std::string &text);
 
 /// Whether a file name holds a frame-number pattern: a run of '#' (width by count) or %d, %0Nd.
 bool HasFramePattern(const std::string &path);

@@ -21,6 +21,7 @@ int main(int argc, char **argv) {
     if (options.command == "render") return RunRender(options);
     if (options.command == "editor") return RunEditor(options);
     if (options.command == "chart") return RunChart(options);
+    if (options.command == "gradients") return RunGradients(options);
     return RunInfo(options);
   } catch (const ToolError &e) {
     std::fprintf(stderr, "huewarp: %s\n", e.what());

@@ -19,8 +19,8 @@ namespace huewarp::tool {
 namespace {
 
 struct RenderPlan {
-  std::string input, output;  ///< Names or frame-number patterns.
-  FrameRange frames;
+  std::string input, output;    ///< Names or frame-number patterns.
+  std::vector<long> frames{0};  ///< In the order given.
   FrameRate rate;
   int depth = 0;
   bool sequence = false;
@@ -51,15 +51,16 @@ void RenderFrame(EffectSession &session, const RenderPlan &plan, const ImageFile
 /// Workers take frames in order; the first error stops new frames, finished ones stay.
 void RenderFrames(EffectSession &session, const RenderPlan &plan, const ImageFile *still,
                   int jobs) {
-  std::atomic<long> next = plan.frames.first;
+  std::atomic<std::size_t> next = 0;
   std::atomic<bool> failed = false;
   std::mutex error_mutex;
   std::optional<ToolError> error;
-  Progress progress(plan.frames.count());
+  Progress progress(static_cast<long>(plan.frames.size()));
   auto work = [&] {
     while (!failed) {
-      const long frame = next++;
-      if (frame > plan.frames.last) return;
+      const std::size_t index = next++;
+      if (index >= plan.frames.size()) return;
+      const long frame = plan.frames[index];
       try {
         RenderFrame(session, plan, still, frame);
       } catch (const std::exception &e) {
@@ -89,21 +90,21 @@ int RunRender(const CommandLine &options) {
   plan.rate = ParseFrameRate(options.fps);
   plan.depth = options.depth;
   plan.sequence = options.frames.has_value();
-  if (options.frames) plan.frames = ParseFrameRange(*options.frames);
+  if (options.frames) plan.frames = ParseFrameList(*options.frames);
   const bool output_pattern = HasFramePattern(plan.output);
-  if (plan.sequence && plan.frames.count() > 1 && !output_pattern) {
+  if (plan.sequence && plan.frames.size() > 1 && !output_pattern) {
     throw ToolError("cannot write frames " + *options.frames + " to " + Quoted(plan.output) +
                     ": give it a frame-number pattern such as out.####.png");
   }
   if (!plan.sequence && (output_pattern || HasFramePattern(plan.input))) {
     throw ToolError(Quoted(output_pattern ? plan.output : plan.input) +
-                    " is a sequence; say which frames with --frames A-B");
+                    " is a sequence; say which frames with --frames, such as 0-47");
   }
-  CheckImageFormat(FramePath(plan.output, plan.frames.first));
+  CheckImageFormat(FramePath(plan.output, plan.frames.front()));
 
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  const int jobs = static_cast<int>(
-      std::min<long>(options.jobs ? options.jobs : std::min(cores, 4), plan.frames.count()));
+  const int jobs = static_cast<int>(std::min<long>(options.jobs ? options.jobs : std::min(cores, 4),
+                                                   static_cast<long>(plan.frames.size())));
   EffectSession session(ResolveModulePath(options.module), std::max(1, cores / jobs));
   ApplySettings(session.NewInstance(), options, plan.rate);
 

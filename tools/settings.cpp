@@ -1,19 +1,55 @@
 #include "tools/settings.h"
 
+#include <cstdio>
+
 #include "host/supervision.h"
 #include "tools/effect_session.h"
 #include "tools/gradient_slots.h"
+#include "tools/gradients/gradient_files.h"
+#include "tools/gradients/gradient_fit.h"
 #include "tools/param_text.h"
 #include "tools/project_file.h"
 #include "tools/tool_error.h"
 
 namespace huewarp::tool {
+namespace {
+
+/// The stops and handles fitted to --gradient; what the source holds that the effect cannot
+/// show, and how close the fit came, go to stderr.
+void FitGradientOption(const CommandLine &options, std::optional<std::vector<StopText>> &stops,
+                       std::optional<std::vector<AlphaText>> &alphas) {
+  const SourceGradient source = LoadGradient(*options.gradient);
+  for (const std::string &note : source.notes)
+    std::fprintf(stderr, "huewarp: note: %s\n", note.c_str());
+  const FittedGradient fit = FitGradient(source, options.gradient_tolerance / 255.0);
+  stops.emplace();
+  for (const FittedStop &s : fit.stops) {
+    stops->push_back(
+        {s.percent, host::ParamValue::Color(PF_PixelFloat{1, s.red, s.green, s.blue})});
+  }
+  alphas.emplace();
+  for (const FittedHandle &h : fit.handles) alphas->push_back({h.percent, h.value_percent});
+  const double largest = std::max(fit.color_error, fit.alpha_error) * 255;
+  std::fprintf(stderr,
+               "huewarp: %s: %zu colour stop%s and %zu alpha handle%s, largest error %.2f/255\n",
+               source.name.c_str(), fit.stops.size(), fit.stops.size() == 1 ? "" : "s",
+               fit.handles.size(), fit.handles.size() == 1 ? "" : "s", largest);
+  if (largest > options.gradient_tolerance) {
+    std::fprintf(stderr,
+                 "huewarp: warning: %s needs more stops than the effect holds for %.2f/255\n",
+                 source.name.c_str(), options.gradient_tolerance);
+  }
+}
+
+}  // namespace
 
 void ApplySettings(host::Instance &instance, const CommandLine &options, FrameRate rate) {
   if (!options.project.empty()) LoadProjectFile(instance, options.project);
 
   std::optional<std::vector<StopText>> stops;
   std::optional<std::vector<AlphaText>> alphas;
+  // The gradient gives stops and handles; --stops and --alphas, when given too, replace them.
+  if (options.gradient) FitGradientOption(options, stops, alphas);
   if (options.stops) stops = ParseStops(*options.stops);
   if (options.alphas) alphas = ParseAlphas(*options.alphas);
   ApplyGradient(instance, stops, alphas);

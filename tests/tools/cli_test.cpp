@@ -211,6 +211,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"HostFaultInEditorDraw",
                     {"editor", "editor.png", "--fault", "GetSurface"},
                     {"cannot draw the editor into 'editor.png'"}},
+        FailureCase{"UnknownGradient",
+                    Render({"--gradient", "viridiss"}),
+                    {"unknown gradient 'viridiss'", "viridis, magma"}},
+        FailureCase{"ZeroFrameStep",
+                    Render({"--frames", "1-3,7-20:0"}),
+                    {"'7-20:0' in '1-3,7-20:0'", "A-B:S"}},
+        FailureCase{"GradientToleranceOutOfRange",
+                    Render({"--gradient", "grey", "--gradient-tolerance", "0"}),
+                    {"--gradient-tolerance", "0.01 to 64"}},
         FailureCase{"SequenceWithoutPattern",
                     Render({"--frames", "0-2"}),
                     {"'out.png'", "frame-number pattern"}}),
@@ -548,6 +557,68 @@ TEST_F(CliTest, EditorPictureShowsTheGradientAtTheAskedSize) {
   EXPECT_EQ(header.width, 400);
   EXPECT_EQ(header.height, 560);  // the control's declared height of 280, doubled
   EXPECT_NE(a, ReadPixels<std::uint8_t>(Path("b.png")));
+}
+
+// Gradients from names and files, fitted to the effect's stops.
+
+TEST_F(CliTest, RampThroughViridisShowsThePublishedColours) {
+  std::vector<std::uint8_t> ramp;
+  for (int v = 0; v < 256; ++v) ramp.insert(ramp.end(), 3, static_cast<std::uint8_t>(v));
+  WriteImage(Path("ramp.png"), 256, 1, 3, OIIO::TypeDesc::UINT8, ramp, true);
+  const Outcome r = Huewarp(
+      {"render", "ramp.png", "out.png", "--gradient", "viridis", "--set", "Input Range=Red"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("viridis: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("largest error 0."), std::string::npos) << r.err;
+  const auto out = ReadPixels<std::uint8_t>(Path("out.png"));
+  ASSERT_EQ(out.size(), 256u * 4);
+  // The published table at five of its 256 entries; within the fit's 1/255 and the rounding
+  // to 8 bits.
+  const struct {
+    int index;
+    double rgb[3];
+  } published[] = {{0, {0.267004, 0.004874, 0.329415}},
+                   {64, {0.229739, 0.322361, 0.545706}},
+                   {128, {0.127568, 0.566949, 0.550556}},
+                   {192, {0.369214, 0.788888, 0.382914}},
+                   {255, {0.993248, 0.906157, 0.143936}}};
+  for (const auto &p : published) {
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(out[p.index * 4 + k], p.rgb[k] * 255, 1.5) << "entry " << p.index << " " << k;
+    }
+    EXPECT_EQ(out[p.index * 4 + 3], 255);
+  }
+}
+
+TEST_F(CliTest, FittedGradientIsKeptByTheProjectAndDrawnByTheEditor) {
+  ASSERT_EQ(Huewarp({"chart", "in.exr", "--size", "48x24", "--depth", "32"}).status, 0);
+  std::ofstream(Path("bands.cpt"))
+      << "0 0 0 128 10 255 255 255\n10 255 0 0 20 255 128 0\nB 0 0 0\n";
+  const Outcome a = Huewarp(
+      {"render", "in.exr", "a.exr", "--gradient", "bands.cpt", "--save-project", "look.json"});
+  ASSERT_EQ(a.status, 0) << a.err;
+  EXPECT_NE(a.err.find("note: 'bands.cpt' line 3"), std::string::npos) << a.err;
+  const Outcome b = Huewarp({"render", "in.exr", "b.exr", "--project", "look.json"});
+  ASSERT_EQ(b.status, 0) << b.err;
+  EXPECT_EQ(ReadPixels<float>(Path("a.exr")), ReadPixels<float>(Path("b.exr")));
+
+  ASSERT_EQ(Huewarp({"editor", "default.png"}).status, 0);
+  ASSERT_EQ(Huewarp({"editor", "fitted.png", "--project", "look.json"}).status, 0);
+  ASSERT_EQ(Huewarp({"editor", "direct.png", "--gradient", "bands.cpt"}).status, 0);
+  EXPECT_NE(ReadPixels<std::uint8_t>(Path("fitted.png")),
+            ReadPixels<std::uint8_t>(Path("default.png")));
+  EXPECT_EQ(ReadPixels<std::uint8_t>(Path("fitted.png")),
+            ReadPixels<std::uint8_t>(Path("direct.png")));
+}
+
+TEST_F(CliTest, FrameListRendersTheListedFramesWithOnePadding) {
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "16x16"}).status, 0);
+  const Outcome r =
+      Huewarp({"render", "in.png", "out.####.png", "--frames", "12-14:2,1-3,8,2", "--jobs", "2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Files(),
+            (std::vector<std::string>{"in.png", "out.0001.png", "out.0002.png", "out.0003.png",
+                                      "out.0008.png", "out.0012.png", "out.0014.png"}));
 }
 
 }  // namespace

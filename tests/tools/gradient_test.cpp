@@ -1,0 +1,388 @@
+// Gradients read from palettes and files and fitted to the effect's stops: the fit is measured
+// with the effect's own sampler, building the ramps from the parameter values exactly as the
+// effect reads them, against the source sampled densely.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "render/gradient.h"
+#include "tools/gradients/css_color.h"
+#include "tools/gradients/gradient_files.h"
+#include "tools/gradients/gradient_fit.h"
+#include "tools/gradients/palettes.h"
+#include "tools/tool_error.h"
+
+namespace huewarp::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kStep = 1.0 / 255;
+
+struct Errors {
+  double color = 0, alpha = 0;
+};
+
+/// The effect's view of the fit: positions read as float(percent * 0.01), colours squared.
+ColorRamp EffectColors(const FittedGradient &fit) {
+  std::vector<ColorStop> stops;
+  for (const FittedStop &s : fit.stops) {
+    stops.push_back(
+        {static_cast<float>(s.percent * 0.01), s.red * s.red, s.green * s.green, s.blue * s.blue});
+  }
+  return ColorRamp(stops, false, false, 1.0f);
+}
+
+AlphaRamp EffectAlphas(const FittedGradient &fit) {
+  std::vector<AlphaHandle> handles;
+  for (const FittedHandle &h : fit.handles) {
+    handles.push_back(
+        {static_cast<float>(h.percent * 0.01), static_cast<float>(h.value_percent * 0.01)});
+  }
+  return AlphaRamp(handles, false, false, 1.0f);
+}
+
+/// Largest differences at 4096 points spread over 0..1.
+Errors Measure(const SourceGradient &source, const FittedGradient &fit) {
+  const ColorRamp colors = EffectColors(fit);
+  const AlphaRamp alphas = EffectAlphas(fit);
+  Errors e;
+  for (int i = 0; i < 4096; ++i) {
+    const float t = static_cast<float>(i / 4095.0);
+    const Rgb c = SampleColor(colors, t, 1.0f);
+    const Rgba s = ColorAt(source, t);
+    e.color = std::max(
+        {e.color, std::abs(c.red - s.red), std::abs(c.green - s.green), std::abs(c.blue - s.blue)});
+    e.alpha = std::max(e.alpha, std::abs(SampleAlpha(alphas, t, 1.0f) - s.alpha));
+  }
+  return e;
+}
+
+/// Each test writes its files into a folder of its own.
+class GradientFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("huewarp_gradients_" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Write(const std::string &name, const std::string &text) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path) << text;
+    return path.string();
+  }
+  fs::path dir_;
+};
+
+struct FormatCase {
+  const char *name;
+  const char *file;
+  const char *text;
+  bool exact;                 ///< The effect can show the source exactly.
+  std::vector<double> edges;  ///< Hard colour edges, as fractions.
+  bool noted;                 ///< The source holds something the effect cannot show.
+};
+
+void PrintTo(const FormatCase &c, std::ostream *os) { *os << c.name; }
+
+class Formats : public GradientFiles, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(Formats, FitStaysWithinTheBoundAndKeepsHardEdges) {
+  const FormatCase &c = GetParam();
+  // Measured as the fit sees it: with its edges on positions a 32-bit t can reach.
+  SourceGradient source = LoadGradient(Write(c.file, c.text));
+  SnapPositions(source);
+  const FittedGradient fit = FitGradient(source, kStep);
+  ASSERT_LE(fit.stops.size(), 100u);
+  ASSERT_LE(fit.handles.size(), 100u);
+  const Errors e = Measure(source, fit);
+  const double bound = c.exact ? 1e-6 : kStep;
+  EXPECT_LE(e.color, bound);
+  EXPECT_LE(e.alpha, bound);
+  EXPECT_LE(fit.color_error, bound);
+  EXPECT_EQ(!source.notes.empty(), c.noted);
+
+  const ColorRamp colors = EffectColors(fit);
+  for (const double edge : c.edges) {
+    const float at = static_cast<float>(edge);
+    EXPECT_EQ(std::count_if(
+                  fit.stops.begin(), fit.stops.end(),
+                  [&](const FittedStop &s) { return static_cast<float>(s.percent * 0.01) == at; }),
+              2)
+        << "edge at " << edge;
+    // Either side of the edge the effect shows the source's own colours, not a blend.
+    for (const float t : {std::nextafter(at, 0.0f), at}) {
+      const Rgb got = SampleColor(colors, t, 1.0f);
+      const Rgba want = ColorAt(source, t);
+      EXPECT_NEAR(got.red, want.red, kStep) << "t " << t;
+      EXPECT_NEAR(got.green, want.green, kStep) << "t " << t;
+      EXPECT_NEAR(got.blue, want.blue, kStep) << "t " << t;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Formats,
+    ::testing::Values(
+        FormatCase{"GgrLinearThenStep",
+                   "a.ggr",
+                   "GIMP Gradient\nName: Two\n2\n"
+                   "0 0.25 0.5 0 0 0 1 1 0 0 0.5 0 0\n"
+                   "0.5 0.75 1 0 0 1 1 0 1 0 1 5 0\n",
+                   false,
+                   {0.5, 0.75},
+                   false},
+        FormatCase{"GgrStepIsExact",
+                   "step.ggr",
+                   "GIMP Gradient\n1\n0 0.3 1 1 0 0 1 0 0 1 0.25 5 0 0 0\n",
+                   true,
+                   {0.3},
+                   false},
+        FormatCase{"GgrCurvedAndSineInHsv",
+                   "hsv.ggr",
+                   "GIMP Gradient\nName: Turns\n2\n"
+                   "0 0.35 0.5 1 0 0 1 0 0 1 1 1 1\n"
+                   "0.5 0.6 1 0 0 1 1 0 1 0 1 2 2\n",
+                   false,
+                   {},
+                   false},
+        FormatCase{"GgrSpheresAndForegroundNoted",
+                   "spheres.ggr",
+                   "GIMP Gradient\n3\n"
+                   "0 0.2 0.4 0 1 0 1 1 1 0 0.2 3 0\n"
+                   "0.4 0.5 0.7 1 1 0 0.2 1 0 1 1 4 0 1 0\n"
+                   "0.7 0.9 1 1 0 1 1 0.2 0.2 0.2 1 0 0\n",
+                   false,
+                   {},
+                   true},
+        FormatCase{"CptRgbWithEndsAndAJump",
+                   "a.cpt",
+                   "# a comment\n-100 0 0 0 0 0/0/255\n0 255 0 0 50 255/255/0 ; label\n"
+                   "50 #00ff00 100 128 U\nB 0 0 0\nF 255 255 255\nN 128 128 128\n",
+                   false,
+                   {0.5},
+                   true},
+        FormatCase{"CptHsvTurnsThroughHues",
+                   "hsv.cpt",
+                   "# COLOR_MODEL = HSV\n0 0 1 1 1 300 1 1\n1 300-1-1 2 300-0-0.5\n",
+                   false,
+                   {},
+                   false},
+        FormatCase{"CptManyBandsStayExact",
+                   "bands.cpt",
+                   "0 255 0 0 1 255 0 0\n1 0 0 255 2 0 0 255\n2 255 0 0 3 255 0 0\n"
+                   "3 0 0 255 4 0 0 255\n4 255 0 0 5 255 0 0\n5 0 0 255 6 0 0 255\n"
+                   "6 255 0 0 7 255 0 0\n7 0 0 255 8 0 0 255\n8 255 0 0 9 255 0 0\n"
+                   "9 0 0 255 10 0 0 255\n10 255 0 0 11 255 0 0\n11 0 0 255 12 0 0 255\n",
+                   true,
+                   {1 / 12.0, 2 / 12.0, 3 / 12.0, 5 / 12.0, 8 / 12.0, 11 / 12.0},
+                   false},
+        FormatCase{"SvgStopsWithStyleAndEqualOffsets",
+                   "a.svg",
+                   "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\">\n"
+                   "<!-- <linearGradient id=\"not-this\"/> -->\n<defs>\n"
+                   "<linearGradient id=\"g\">\n<stop offset=\"0\" stop-color=\"navy\"/>\n"
+                   "<stop offset=\"40%\" style=\"stop-color:#ffcc00;stop-opacity:0.5\"/>\n"
+                   "<stop offset=\"0.4\" stop-color=\"rgb(0, 128, 0)\"/>\n"
+                   "<stop offset=\"0.2\" stop-color=\"white\" stop-opacity=\"0\"/>\n"
+                   "</linearGradient>\n</defs>\n</svg>\n",
+                   false,
+                   {0.4},
+                   false},
+        FormatCase{"SvgStopsThroughHref",
+                   "href.svg",
+                   "<svg><defs><linearGradient id=\"a\" xlink:href=\"#b\" x1=\"0\"/>"
+                   "<svg:linearGradient id=\"b\"><svg:stop offset=\"0\" stop-color=\"#f00\"/>"
+                   "<svg:stop offset=\"1\" stop-color=\"#f00\" stop-opacity=\"0\"/>"
+                   "</svg:linearGradient></defs></svg>",
+                   true,
+                   {},
+                   false},
+        FormatCase{"CssWithHintAndDoublePosition",
+                   "a.css",
+                   ".sky {\n  background: linear-gradient(to right, red, 30%,\n"
+                   "    rgba(0 0 255 / 50%) 50%, hsl(120deg 100% 25%) 50% 80%, #fff);\n}\n",
+                   false,
+                   {0.5},
+                   true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(GradientFiles, ExactSourcesNeedNoMoreStopsThanTheyHave) {
+  // A constant colour fading out: one stop and two handles say it all.
+  const SourceGradient fade = ReadCssGradient("linear-gradient(#336699, #33669900)", "");
+  const FittedGradient fit = FitGradient(fade, kStep);
+  EXPECT_EQ(fit.stops.size(), 1u);
+  EXPECT_EQ(fit.handles.size(), 2u);
+  EXPECT_LE(Measure(fade, fit).alpha, 1e-6);
+}
+
+TEST_F(GradientFiles, TooFewStopsWidenTheBoundAndSaySo) {
+  const SourceGradient turbo = *NamedPalette("turbo");
+  const FittedGradient fit = FitGradient(turbo, kStep, 6);
+  EXPECT_LE(fit.stops.size(), 6u);
+  EXPECT_GT(fit.color_error, kStep);
+  EXPECT_NEAR(Measure(turbo, fit).color, fit.color_error, kStep / 4);
+}
+
+TEST_F(GradientFiles, MoreEdgesThanStopsGiveUpTheSmallest) {
+  // Sixty bands four 8-bit steps apart need 120 stops to keep every edge.
+  std::string table;
+  for (int i = 0; i < 60; ++i) {
+    const std::string rgb = std::to_string(i * 4) + " " + std::to_string(255 - i * 4) + " 128";
+    table += std::to_string(i) + " " + rgb + " " + std::to_string(i + 1) + " " + rgb + "\n";
+  }
+  SourceGradient bands = LoadGradient(Write("bands.cpt", table));
+  SnapPositions(bands);
+  const FittedGradient fit = FitGradient(bands, kStep);
+  EXPECT_LE(fit.stops.size(), 100u);
+  EXPECT_LT(fit.color_error, 3 * kStep);
+  EXPECT_LE(Measure(bands, fit).color, fit.color_error + 1e-6);
+}
+
+class Palettes : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Palettes, FitWithinOneStep) {
+  const SourceGradient source = *NamedPalette(GetParam());
+  const FittedGradient fit = FitGradient(source, kStep);
+  EXPECT_LE(fit.stops.size(), 100u);
+  const Errors e = Measure(source, fit);
+  EXPECT_LE(e.color, kStep);
+  EXPECT_EQ(e.alpha, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, Palettes, ::testing::ValuesIn(PaletteNames()),
+                         [](const auto &info) { return info.param; });
+
+// Every error names the file and the line or element at fault.
+
+struct ErrorCase {
+  const char *name;
+  const char *file;
+  const char *text;
+  std::vector<std::string> parts;
+};
+
+void PrintTo(const ErrorCase &c, std::ostream *os) { *os << c.name; }
+
+class GradientErrors : public GradientFiles, public ::testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(GradientErrors, OneLineNamingFileAndLine) {
+  const ErrorCase &c = GetParam();
+  const std::string path = Write(c.file, c.text);
+  try {
+    LoadGradient(path);
+    ADD_FAILURE() << "no error";
+  } catch (const ToolError &e) {
+    const std::string what = e.what();
+    EXPECT_EQ(what.find('\n'), std::string::npos) << what;
+    EXPECT_NE(what.find(Quoted(path)), std::string::npos) << what;
+    for (const std::string &part : c.parts) {
+      EXPECT_NE(what.find(part), std::string::npos) << "missing \"" << part << "\" in " << what;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GradientErrors,
+    ::testing::Values(
+        ErrorCase{"GgrHeader", "a.ggr", "GIMP Palette\n1\n", {"line 1", "GIMP Gradient"}},
+        ErrorCase{"GgrShortSegment",
+                  "a.ggr",
+                  "GIMP Gradient\nName: x\n2\n0 0.25 0.5 0 0 0 1 1 1 1 1 0 0\n0.5 0.7 1 0 0\n",
+                  {"line 5", "13 or 15 numbers"}},
+        ErrorCase{"GgrBlending",
+                  "a.ggr",
+                  "GIMP Gradient\n1\n0 0.5 1 0 0 0 1 1 1 1 1 7 0\n",
+                  {"line 3", "blending type 7"}},
+        ErrorCase{"GgrTooFewSegments",
+                  "a.ggr",
+                  "GIMP Gradient\n2\n0 0.5 1 0 0 0 1 1 1 1 1 0 0\n",
+                  {"line 4", "expected 2 segments, found 1"}},
+        ErrorCase{"GgrGap",
+                  "a.ggr",
+                  "GIMP Gradient\n2\n0 0.2 0.4 0 0 0 1 1 1 1 1 0 0\n"
+                  "0.5 0.7 1 0 0 0 1 1 1 1 1 0 0\n",
+                  {"line 4", "starts at 0.5"}},
+        ErrorCase{"CptSlice", "a.cpt", "# x\n0 0 0 0 1 255 255 255\n1 red 2\n", {"line 3"}},
+        ErrorCase{"CptBackwards", "a.cpt", "5 0 0 0 1 255 255 255\n", {"line 1", "backwards"}},
+        ErrorCase{"CptEmpty", "a.cpt", "# nothing\nB 0 0 0\n", {"no colour slices"}},
+        ErrorCase{"SvgWithoutGradient",
+                  "a.svg",
+                  "<svg><radialGradient id=\"r\"><stop offset=\"0\"/></radialGradient></svg>",
+                  {"no linearGradient"}},
+        ErrorCase{"SvgBadColour",
+                  "a.svg",
+                  "<svg>\n<linearGradient>\n<stop offset=\"0\"/>\n"
+                  "<stop offset=\"1\" stop-color=\"blurple\"/>\n</linearGradient></svg>",
+                  {"line 4", "'blurple'"}},
+        ErrorCase{"SvgNoStops",
+                  "a.svg",
+                  "<svg>\n\n<linearGradient id=\"g\"/></svg>",
+                  {"line 3", "no stops"}},
+        ErrorCase{"CssBadColour",
+                  "a.css",
+                  "a {\n  background: linear-gradient(90deg,\n red, blurple 40%);\n}",
+                  {"line 3", "'blurple' is not a CSS colour"}},
+        ErrorCase{"CssLength",
+                  "a.txt",
+                  "linear-gradient(red 10px, blue)",
+                  {"line 1", "'10px' is a length"}},
+        ErrorCase{
+            "CssUnclosed", "a.css", "\n\nlinear-gradient(red, blue", {"line 3", "not closed"}},
+        ErrorCase{"UnknownExtension", "a.gpl", "GIMP Palette\n", {"cannot tell the format"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(GradientNames, UnknownNameListsTheNames) {
+  try {
+    LoadGradient("viridiss");
+    ADD_FAILURE() << "no error";
+  } catch (const ToolError &e) {
+    EXPECT_NE(std::string(e.what()).find("'viridiss'"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("viridis, magma, inferno, plasma, cividis, turbo, grey"),
+              std::string::npos)
+        << e.what();
+  }
+}
+
+struct ColorCase {
+  const char *text;
+  bool valid;
+  Rgba color;
+};
+
+TEST(CssColors, FormsAndNames) {
+  const ColorCase cases[] = {
+      {"#f80", true, {1, 0x88 / 255.0, 0, 1}},
+      {"#ff880080", true, {1, 0x88 / 255.0, 0, 0x80 / 255.0}},
+      {" RebeccaPurple ", true, {0x66 / 255.0, 0x33 / 255.0, 0x99 / 255.0, 1}},
+      {"rgb(255, 0, 51)", true, {1, 0, 0.2, 1}},
+      {"rgba(100%, 50%, 0%, 0.25)", true, {1, 0.5, 0, 0.25}},
+      {"rgb(0 255 0 / 40%)", true, {0, 1, 0, 0.4}},
+      {"hsl(240, 100%, 50%)", true, {0, 0, 1, 1}},
+      {"hsl(0.5turn 100% 25% / 1)", true, {0, 0.5, 0.5, 1}},
+      {"transparent", true, {0, 0, 0, 0}},
+      {"#12345", false, {}},
+      {"rgb(1, 2)", false, {}},
+      {"rgb(1 2 3 4)", false, {}},
+      {"blurple", false, {}},
+      {"hwb(0 0% 0%)", false, {}},
+  };
+  for (const ColorCase &c : cases) {
+    const std::optional<Rgba> got = ParseCssColor(c.text);
+    ASSERT_EQ(got.has_value(), c.valid) << c.text;
+    if (!got) continue;
+    EXPECT_NEAR(got->red, c.color.red, 1e-9) << c.text;
+    EXPECT_NEAR(got->green, c.color.green, 1e-9) << c.text;
+    EXPECT_NEAR(got->blue, c.color.blue, 1e-9) << c.text;
+    EXPECT_NEAR(got->alpha, c.color.alpha, 1e-9) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace huewarp::tool
