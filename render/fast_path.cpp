@@ -83,29 +83,24 @@ HUEWARP_ALWAYS_INLINE unsigned LevelOf(Pick pick, const Pixel &p) {
   }
 }
 
-template <class Channel>
-struct QuantizedRgb {
-  Channel red;
-  Channel green;
-  Channel blue;
-};
-
 /// The lookup per input level of one depth. Without composite and blend (`plain`) the finished
 /// output channels; otherwise the looked-up colour and alpha, finished per pixel.
 template <class Depth>
 struct LevelTable {
   using Channel = typename Depth::Channel;
+  using Pixel = decltype(Depth::Out(PF_PixelFloat{}));
   bool plain = false;
-  std::unique_ptr<QuantizedRgb<Channel>[]> rgb;  // plain
-  std::unique_ptr<Channel[]> alphaOut;           // plain, opaque alpha ramp: the input alpha
-  std::unique_ptr<float[]> alphaLooked;          // plain, other alpha ramps
-  std::unique_ptr<Looked[]> looked;              // composite or blend
+  bool alphaKept = false;                // plain, opaque: each alpha is written back as it came
+  std::unique_ptr<Pixel[]> rgb;          // plain: the output colour, alpha 0
+  std::unique_ptr<Channel[]> alphaOut;   // plain, opaque alpha ramp: the input alpha written back
+  std::unique_ptr<float[]> alphaLooked;  // plain, other alpha ramps
+  std::unique_ptr<Looked[]> looked;      // composite or blend
 
   bool Built() const { return rgb || looked; }
 
   std::size_t Bytes() const {
     const std::size_t n = Depth::kLevels;
-    return (rgb ? n * sizeof(QuantizedRgb<Channel>) : 0) + (alphaOut ? n * sizeof(Channel) : 0) +
+    return (rgb ? n * sizeof(Pixel) : 0) + (alphaOut ? n * sizeof(Channel) : 0) +
            (alphaLooked ? n * sizeof(float) : 0) + (looked ? n * sizeof(Looked) : 0);
   }
 
@@ -116,7 +111,7 @@ struct LevelTable {
     const bool opaque = data.alphaRamp->opaque;
     plain = kernel::FinishIsPlain(data);
     if (plain) {
-      rgb = Allocate<QuantizedRgb<Channel>>(n);
+      rgb = Allocate<Pixel>(n);
       if (opaque) {
         alphaOut = Allocate<Channel>(n);
       } else {
@@ -138,14 +133,16 @@ struct LevelTable {
         continue;
       }
       using kernel::Quantized;
-      rgb[level] = {Quantized<Channel, Depth::kScale>(l.color.red),
-                    Quantized<Channel, Depth::kScale>(l.color.green),
-                    Quantized<Channel, Depth::kScale>(l.color.blue)};
+      rgb[level] = Depth::Out({0.0f, l.color.red, l.color.green, l.color.blue});
       if (opaque) {
         alphaOut[level] = Quantized<Channel, Depth::kScale>(v);
       } else {
         alphaLooked[level] = l.alpha;
       }
+    }
+    if (alphaOut) {
+      alphaKept = true;
+      for (std::size_t level = 0; level < n; ++level) alphaKept &= alphaOut[level] == level;
     }
     return true;
   }
@@ -275,15 +272,17 @@ PF_Err TablePlain(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
   const Pixel p = *in;
   if (BeyondWhite16(p)) return Reference(refcon, in, out);
   const unsigned level = LevelOf<kPick>(p);
-  const auto rgb = table.rgb[level];
-  typename Depth::Channel alpha;
-  if (table.alphaOut) {
-    alpha = table.alphaOut[p.alpha];
+  // The colour as one word, then the alpha: the input was read whole before, so the two pixels
+  // may be the same.
+  *out = table.rgb[level];
+  if (table.alphaKept) {
+    out->alpha = p.alpha;
+  } else if (table.alphaOut) {
+    out->alpha = table.alphaOut[p.alpha];
   } else {
-    alpha = kernel::Quantized<typename Depth::Channel, Depth::kScale>(table.alphaLooked[level] *
-                                                                      (p.alpha * Depth::kFactor));
+    out->alpha = kernel::Quantized<typename Depth::Channel, Depth::kScale>(
+        table.alphaLooked[level] * (p.alpha * Depth::kFactor));
   }
-  *out = {alpha, rgb.red, rgb.green, rgb.blue};
   return PF_Err_NONE;
 }
 
