@@ -299,6 +299,14 @@ HUEWARP_ALWAYS_INLINE PF_Err TableFinishing(void *refcon, Pixel *in, Pixel *out)
 
 template <class Depth, class Ops, class Pixel>
 HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
+  if constexpr (std::is_same_v<Pixel, PF_PixelFloat>) {
+    // Which of two NaNs an operation passes on is the compiler's choice: a pixel that brings its
+    // own NaNs goes through the reference code itself.
+    if (std::isnan(in->alpha) | std::isnan(in->red) | std::isnan(in->green) |
+        std::isnan(in->blue)) {
+      return MapPixelFloat(refcon, 0, 0, in, out);
+    }
+  }
   const auto &data = *static_cast<const PreRenderData *>(refcon);
   RampIndex colors, alphas;
   if (const FastPath *fast = data.fastPath) {
@@ -373,6 +381,22 @@ PixelFunc<Depth, Pixel> FunctionFor(const FastPath *fast, bool hardware) {
   return SamplingSoftware<Depth, Pixel>;
 }
 
+// Only default NaNs arise from numbers, and those are all alike. A gradient or a parameter that
+// carries NaNs of its own leaves the frame to the reference callbacks (hosts deliver none).
+bool CarriesNaN(const PreRenderData &data) {
+  bool nan = std::isnan(data.offsetTurns) || std::isnan(data.offsetWrapped) ||
+             std::isnan(data.cycleScale) || std::isnan(data.blend);
+  for (const auto *list : {&data.colorRamp->primary, &data.colorRamp->secondary}) {
+    for (const ColorStop &s : *list) {
+      nan = nan || std::isnan(s.red) || std::isnan(s.green) || std::isnan(s.blue);
+    }
+  }
+  for (const auto *list : {&data.alphaRamp->primary, &data.alphaRamp->secondary}) {
+    for (const AlphaHandle &h : *list) nan = nan || std::isnan(h.alpha);
+  }
+  return nan;
+}
+
 }  // namespace
 
 bool HasHardwareFma() {
@@ -419,6 +443,7 @@ bool HasLevelTable(const FastPath *fast, int bitdepth) {
 }
 
 PixelFunctions SelectPixelFunctions(const PreRenderData &data) {
+  if (CarriesNaN(data)) return {MapPixel8, MapPixel16, MapPixelFloat};
   const FastPath *fast = data.fastPath;
   const bool hardware = fast ? fast->hardwareFma : HasHardwareFma();
   return {FunctionFor<Depth8, PF_Pixel8>(fast, hardware),

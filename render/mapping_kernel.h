@@ -31,19 +31,27 @@ struct SoftwareFma {
   static double Fma(double a, double b, double c) { return FusedMultiplyAdd(a, b, c); }
 };
 
+/// The software operation as a call of its own, compiled for any processor.
+[[gnu::noinline]] inline float SoftwareFmaCall(float a, float b, float c) {
+  return FusedMultiplyAdd(a, b, c);
+}
+[[gnu::noinline]] inline double SoftwareFmaCall(double a, double b, double c) {
+  return FusedMultiplyAdd(a, b, c);
+}
+
 #if defined(__x86_64__) || defined(__i386__)
 /// The processor's fused instruction; only where HasHardwareFma(). It is correctly rounded, so it
-/// equals SoftwareFma for every result that is a number. NaN payloads depend on which operand the
-/// instruction propagates, so a NaN result is recomputed in software. The double form is used on
-/// products of floats only, where the software one is exact too.
+/// equals SoftwareFma for every result that is a number. Which of two NaN operands an operation
+/// passes on depends on how it was compiled, so a NaN result is recomputed by the software one.
+/// The double form is used on products of floats only, where the software one is exact too.
 struct HardwareFma {
   __attribute__((target("fma"))) static float Fma(float a, float b, float c) {
     const float r = __builtin_fmaf(a, b, c);
-    return r == r ? r : FusedMultiplyAdd(a, b, c);
+    return r == r ? r : SoftwareFmaCall(a, b, c);
   }
   __attribute__((target("fma"))) static double Fma(double a, double b, double c) {
     const double r = __builtin_fma(a, b, c);
-    return r == r ? r : FusedMultiplyAdd(a, b, c);
+    return r == r ? r : SoftwareFmaCall(a, b, c);
   }
 };
 #define HUEWARP_HAS_FMA_TARGET 1
