@@ -293,7 +293,7 @@ HUEWARP_ALWAYS_INLINE PF_Err TableFinishing(void *refcon, Pixel *in, Pixel *out)
   const Pixel p = *in;
   if (BeyondWhite16(p)) return Reference(refcon, in, out);
   const Looked &l = TableOf<Depth>(fast).looked[LevelOf(fast.pick, p)];
-  *out = Depth::Out(kernel::Finish<Ops>(data, l, Depth::In(p)));
+  *out = Depth::OutWithoutBranches(kernel::Finish<Ops>(data, l, Depth::In(p)));
   return PF_Err_NONE;
 }
 
@@ -313,7 +313,7 @@ HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
     colors = fast->colorIndex;
     alphas = fast->alphaIndex;
   }
-  *out = Depth::Out(kernel::Mapped<Ops, true>(data, Depth::In(*in), colors, alphas));
+  *out = Depth::OutWithoutBranches(kernel::Mapped<Ops, true>(data, Depth::In(*in), colors, alphas));
   return PF_Err_NONE;
 }
 

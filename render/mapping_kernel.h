@@ -377,10 +377,10 @@ inline bool FinishIsPlain(const PreRenderData &data) {
   return !data.composite && !(data.blend != 0.0f);
 }
 
-// Channel conversions of each depth around the float core.
+// Channel conversions of each depth around the float core: the scaled value rounded half away
+// from zero, NaN and negatives to 0, full scale at most.
 template <class Channel, int kScale>
-HUEWARP_ALWAYS_INLINE Channel Quantized(float value) {
-  const float scaled = value * static_cast<float>(kScale);
+HUEWARP_ALWAYS_INLINE Channel Rounded(float scaled) {
   if (!(scaled > 0.0f)) {
     return 0;  // NaN too
   }
@@ -390,6 +390,22 @@ HUEWARP_ALWAYS_INLINE Channel Quantized(float value) {
   // Half away from zero; the fraction is exact because scaled < 2^15.
   const int whole = static_cast<int>(scaled);
   return static_cast<Channel>(whole + (scaled - static_cast<float>(whole) >= 0.5f ? 1 : 0));
+}
+
+/// The same without branches, whose outcome random pixels make unpredictable. Adding the half in
+/// double is exact from 2^-13 up, and below that the sum stays under 1, so truncation rounds the
+/// same way.
+template <class Channel, int kScale>
+HUEWARP_ALWAYS_INLINE Channel RoundedWithoutBranches(float scaled) {
+  const float positive = scaled > 0.0f ? scaled : 0.0f;
+  const float bounded =
+      positive < static_cast<float>(kScale) ? positive : static_cast<float>(kScale);
+  return static_cast<Channel>(static_cast<int>(static_cast<double>(bounded) + 0.5));
+}
+
+template <class Channel, int kScale>
+HUEWARP_ALWAYS_INLINE Channel Quantized(float value) {
+  return Rounded<Channel, kScale>(value * static_cast<float>(kScale));
 }
 
 template <class Pixel, class ChannelT, int kScaleV>
@@ -402,6 +418,13 @@ struct IntegerDepth {
   HUEWARP_ALWAYS_INLINE static Pixel Out(const PF_PixelFloat &p) {
     return {Quantized<Channel, kScale>(p.alpha), Quantized<Channel, kScale>(p.red),
             Quantized<Channel, kScale>(p.green), Quantized<Channel, kScale>(p.blue)};
+  }
+  HUEWARP_ALWAYS_INLINE static Pixel OutWithoutBranches(const PF_PixelFloat &p) {
+    constexpr float s = static_cast<float>(kScale);
+    return {RoundedWithoutBranches<Channel, kScale>(p.alpha * s),
+            RoundedWithoutBranches<Channel, kScale>(p.red * s),
+            RoundedWithoutBranches<Channel, kScale>(p.green * s),
+            RoundedWithoutBranches<Channel, kScale>(p.blue * s)};
   }
 };
 
@@ -424,6 +447,9 @@ struct Depth16 : IntegerDepth<PF_Pixel16, A_u_short, 32768> {
 struct DepthFloat {
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat In(const PF_PixelFloat &p) { return p; }
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat Out(const PF_PixelFloat &p) { return p; }
+  HUEWARP_ALWAYS_INLINE static PF_PixelFloat OutWithoutBranches(const PF_PixelFloat &p) {
+    return p;
+  }
 };
 
 /// The whole mapping of one float pixel.

@@ -267,5 +267,28 @@ TEST(FastPath, FractionAboveOneIsTheLibraryRemainder) {
   EXPECT_TRUE(std::isnan(kernel::FractionAboveOne(INFINITY)));
 }
 
+// The branch-free rounding equals the reference one for every float from 2^-14 to beyond full
+// scale, and at the edges below and above.
+TEST(FastPath, RoundingWithoutBranchesIsTheReferenceRounding) {
+  const std::uint32_t end = std::bit_cast<std::uint32_t>(40000.0f);
+  for (std::uint32_t bits = std::bit_cast<std::uint32_t>(0x1p-14f); bits <= end; ++bits) {
+    const float s = std::bit_cast<float>(bits);
+    ASSERT_EQ((kernel::RoundedWithoutBranches<A_u_short, 32768>(s)),
+              (kernel::Rounded<A_u_short, 32768>(s)))
+        << s;
+    ASSERT_EQ((kernel::RoundedWithoutBranches<A_u_char, 255>(s)),
+              (kernel::Rounded<A_u_char, 255>(s)))
+        << s;
+  }
+  for (float s : {0.0f, -0.0f, 0x1p-15f, 0x1p-149f, -1.0f, -INFINITY, INFINITY, NAN, 1e30f}) {
+    EXPECT_EQ((kernel::RoundedWithoutBranches<A_u_short, 32768>(s)),
+              (kernel::Rounded<A_u_short, 32768>(s)))
+        << s;
+    EXPECT_EQ((kernel::RoundedWithoutBranches<A_u_char, 255>(s)),
+              (kernel::Rounded<A_u_char, 255>(s)))
+        << s;
+  }
+}
+
 }  // namespace
 }  // namespace huewarp
