@@ -1,90 +1,229 @@
-// Whole frames through the simulated host: a 3840x2160 render at 8, 16 and 32 bits, with the
-// default gradient and with a 100-stop discrete one, on 1 and 2 iterate threads. The baseline is
-// the effect's own plain copy (blend at 100) through the same host and iterate suite.
+// Whole 3840x2160 frames at 8, 16 and 32 bits on 1 and 2 threads, four looks, in one run:
+// - Effect: the render through the simulated host (smart pre-render and render, iterate suite);
+// - Copy: the effect's own plain copy (blend at 100) through the same host and iterate suite, the
+//   baseline every ratio is quoted against;
+// - Reference: the reference callbacks (per-sample binary search, software fused multiply-add)
+//   over the same frame in the host's bands of rows; its first frame must equal the effect's;
+// - OiioColorMap: OpenImageIO's ImageBufAlgo::color_map with a 256-entry map on a buffer of the
+//   same size and depth, luminance as the source.
 #include <benchmark/benchmark.h>
 
+#include <OpenImageIO/imagebuf.h>
+#include <OpenImageIO/imagebufalgo.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <thread>
+#include <vector>
 
-#include "AE_GeneralPlug.h"
 #include "host/frame.h"
 #include "host/instance.h"
-#include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "render/pixel_mapping.h"
+#include "render_fixture.h"
 
 namespace huewarp {
 namespace {
 
 using host::Depth;
 using host::ParamValue;
+using testing::ApplyLook;
+using testing::ExpectedRecord;
+using testing::Look;
 
 constexpr int kWidth = 3840, kHeight = 2160;
+
+std::vector<testing::TestStop> HundredStops() {
+  std::vector<testing::TestStop> stops;
+  for (int n = 0; n < 100; ++n) {
+    const float u = n / 99.0f;
+    stops.push_back({u * 100.0, u, 1 - u, u * u});
+  }
+  return stops;
+}
+
+const Look &LookOf(int which) {
+  static const Look looks[] = {
+      Look{.name = "default"},
+      Look{.name = "stops100", .discrete = true, .stops = HundredStops()},
+      Look{.name = "hue", .input_range = kInputHue, .cycle_scale = 2, .smooth_wrap = true},
+      Look{.name = "intensity", .input_range = kInputIntensity, .composite = true, .blend = 50},
+  };
+  return looks[which];
+}
 
 struct Setup {
   std::unique_ptr<host::Host> host;
   std::unique_ptr<host::Instance> instance;
 };
 
-Setup MakeEffect(int threads) {
+Setup MakeEffect(int threads, const Look &look) {
   Setup s;
   s.host = std::make_unique<host::Host>(HUEWARP_MODULE_PATH,
                                         host::HostOptions{.iterate_threads = threads});
   s.host->GlobalSetup();
   s.instance = std::make_unique<host::Instance>(*s.host);
   s.instance->Setup();
+  ApplyLook(*s.instance, look);
   return s;
 }
 
-/// One hundred stops with their own colours, discrete transitions on.
-void UseHundredStops(Setup &s) {
-  for (int n = 1; n <= kMaxSlots; ++n) {
-    const float u = (n - 1) / 99.0f;
-    s.instance->SetValue(ColorSlotIndex(n), ParamValue::Color(PF_PixelFloat{1, u, 1 - u, u * u}));
-    s.instance->SetValue(PositionSlotIndex(n), ParamValue::Float(u * 100.0));
-  }
-  s.instance->SetValue(kDiscreteColorTransitionsIndex, ParamValue::Int(1));
-  auto *record =
-      static_cast<ArbData *>(s.host->Handles().Data(s.instance->ArbitraryValue(kArbDataIndex)));
-  record->color_slots_used = kMaxSlots;
-}
-
-host::World Picture(Depth depth) {
-  host::World world(kWidth, kHeight, depth);
-  for (int y = 0; y < kHeight; y += 1) {
-    for (int x = 0; x < kWidth; x += 1) {
-      world.SetFloat(x, y, {1.0f, x / float(kWidth), y / float(kHeight), (x ^ y) % 256 / 255.0f});
+const host::World &Picture(Depth depth) {
+  static std::map<Depth, host::World> pictures;
+  if (!pictures.count(depth)) {
+    host::World world(kWidth, kHeight, depth);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        world.SetFloat(x, y, {1.0f, x / float(kWidth), y / float(kHeight), (x ^ y) % 256 / 255.0f});
+      }
     }
+    pictures.emplace(depth, std::move(world));
   }
-  return world;
+  return pictures.at(depth);
 }
 
-// Arguments: depth (8, 16, 32), gradient (0 default, 1 hundred discrete stops), threads, copy.
-void BM_Frame(benchmark::State &state) {
+host::FrameResult RenderThroughHost(Setup &s, const host::World &input, host::World &output) {
+  return host::RenderFrame(*s.host,
+                           {.instance = s.instance.get(), .input = &input, .output = &output});
+}
+
+void Finish(benchmark::State &state, const char *label) {
+  state.SetItemsProcessed(state.iterations() * int64_t{kWidth} * kHeight);
+  state.SetLabel(label);
+}
+
+// Arguments: depth, look, threads.
+void BM_Effect(benchmark::State &state) {
   const Depth depth = static_cast<Depth>(state.range(0));
-  Setup s = MakeEffect(static_cast<int>(state.range(2)));
-  if (state.range(1)) UseHundredStops(s);
-  if (state.range(3)) s.instance->SetValue(kBlendWithOriginalIndex, ParamValue::Float(100));
-  static std::map<int, host::World> pictures;
-  if (!pictures.count(state.range(0))) pictures.emplace(state.range(0), Picture(depth));
-  const host::World &input = pictures.at(state.range(0));
+  Setup s = MakeEffect(static_cast<int>(state.range(2)), LookOf(static_cast<int>(state.range(1))));
+  const host::World &input = Picture(depth);
   host::World output(kWidth, kHeight, depth);
   for (auto _ : state) {
-    host::FrameRequest request{.instance = s.instance.get(), .input = &input, .output = &output};
-    const host::FrameResult r = host::RenderFrame(*s.host, request);
-    if (r.err) state.SkipWithError("render failed");
+    if (RenderThroughHost(s, input, output).err) state.SkipWithError("render failed");
     benchmark::DoNotOptimize(output.effect_world()->data);
   }
-  state.SetItemsProcessed(state.iterations() * int64_t{kWidth} * kHeight);
-  state.SetLabel(state.range(3) ? "copy" : "map");
+  Finish(state, LookOf(static_cast<int>(state.range(1))).name);
 }
 
-BENCHMARK(BM_Frame)
-    ->ArgNames({"depth", "stops100", "threads", "copy"})
-    ->ArgsProduct({{8, 16, 32}, {0, 1}, {1, 2}, {0, 1}})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(0.3);
+// Arguments: depth, threads.
+void BM_Copy(benchmark::State &state) {
+  const Depth depth = static_cast<Depth>(state.range(0));
+  Look copy;
+  copy.blend = 100;
+  Setup s = MakeEffect(static_cast<int>(state.range(1)), copy);
+  const host::World &input = Picture(depth);
+  host::World output(kWidth, kHeight, depth);
+  for (auto _ : state) {
+    if (RenderThroughHost(s, input, output).err) state.SkipWithError("render failed");
+    benchmark::DoNotOptimize(output.effect_world()->data);
+  }
+  Finish(state, "copy");
+}
+
+// The host's iteration: bands of 16 rows handed out to the threads.
+template <class Pixel, class Fn>
+void MapBands(const host::World &input, host::World &output, int threads, Fn fn, void *refcon) {
+  constexpr int kRows = 16;
+  const int bands = (kHeight + kRows - 1) / kRows;
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int band = next++; band < bands; band = next++) {
+      for (int y = band * kRows; y < std::min(kHeight, (band + 1) * kRows); ++y) {
+        const Pixel *in = input.Row<Pixel>(y);
+        Pixel *out = output.Row<Pixel>(y);
+        for (int x = 0; x < kWidth; ++x) {
+          Pixel p = in[x];
+          fn(refcon, x, y, &p, &out[x]);
+        }
+      }
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (auto &t : pool) t.join();
+}
+
+void MapReference(const host::World &input, host::World &output, int threads, void *record) {
+  switch (input.depth()) {
+    case Depth::k8:
+      return MapBands<PF_Pixel8>(input, output, threads, MapPixel8, record);
+    case Depth::k16:
+      return MapBands<PF_Pixel16>(input, output, threads, MapPixel16, record);
+    case Depth::k32:
+      return MapBands<PF_PixelFloat>(input, output, threads, MapPixelFloat, record);
+  }
+}
+
+// Arguments: depth, look, threads.
+void BM_Reference(benchmark::State &state) {
+  const Depth depth = static_cast<Depth>(state.range(0));
+  const int threads = static_cast<int>(state.range(2));
+  const Look &look = LookOf(static_cast<int>(state.range(1)));
+  ExpectedRecord expected(look);
+  const host::World &input = Picture(depth);
+  host::World output(kWidth, kHeight, depth), effect(kWidth, kHeight, depth);
+  Setup s = MakeEffect(threads, look);
+  MapReference(input, output, threads, &expected.record);
+  if (RenderThroughHost(s, input, effect).err || !effect.SamePixels(output)) {
+    state.SkipWithError("the effect's frame differs from the reference");
+  }
+  for (auto _ : state) {
+    MapReference(input, output, threads, &expected.record);
+    benchmark::DoNotOptimize(output.effect_world()->data);
+  }
+  Finish(state, look.name);
+}
+
+// Arguments: depth, threads.
+void BM_OiioColorMap(benchmark::State &state) {
+  using OIIO::TypeDesc;
+  const int bits = static_cast<int>(state.range(0));
+  const TypeDesc type = bits == 8    ? TypeDesc::UINT8
+                        : bits == 16 ? TypeDesc::UINT16
+                                     : TypeDesc::FLOAT;
+  OIIO::ImageBuf src(OIIO::ImageSpec(kWidth, kHeight, 4, type));
+  OIIO::ImageBuf dst(OIIO::ImageSpec(kWidth, kHeight, 3, type));
+  OIIO::ImageBufAlgo::fill(src, {0.2f, 0.5f, 0.8f, 1.0f}, {1.0f, 0.1f, 0.3f, 1.0f},
+                           {0.0f, 0.9f, 0.4f, 1.0f}, {0.6f, 0.6f, 0.1f, 1.0f});
+  std::vector<float> knots(256 * 3);
+  for (int i = 0; i < 256; ++i) {
+    knots[3 * i] = i / 255.0f;
+    knots[3 * i + 1] = 1 - i / 255.0f;
+    knots[3 * i + 2] = (i % 16) / 15.0f;
+  }
+  const int threads = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    if (!OIIO::ImageBufAlgo::color_map(dst, src, -1, 256, 3, knots, {}, threads)) {
+      state.SkipWithError("color_map failed");
+    }
+    benchmark::DoNotOptimize(dst.localpixels());
+  }
+  Finish(state, "oiio");
+}
+
+void Frames(benchmark::internal::Benchmark *b) {
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.3);
+}
+
+BENCHMARK(BM_Copy)
+    ->ArgNames({"depth", "threads"})
+    ->ArgsProduct({{8, 16, 32}, {1, 2}})
+    ->Apply(Frames);
+BENCHMARK(BM_Effect)
+    ->ArgNames({"depth", "look", "threads"})
+    ->ArgsProduct({{8, 16, 32}, {0, 1, 2, 3}, {1, 2}})
+    ->Apply(Frames);
+BENCHMARK(BM_Reference)
+    ->ArgNames({"depth", "look", "threads"})
+    ->ArgsProduct({{8, 16, 32}, {0, 1, 2, 3}, {1, 2}})
+    ->Apply(Frames);
+BENCHMARK(BM_OiioColorMap)
+    ->ArgNames({"depth", "threads"})
+    ->ArgsProduct({{8, 16, 32}, {1, 2}})
+    ->Apply(Frames);
 
 }  // namespace
 }  // namespace huewarp

@@ -3,22 +3,25 @@
 #include <cstdlib>
 
 #include "AE_EffectPixelFormat.h"
+#include "render/fast_path.h"
 #include "render/gradient.h"
 #include "render/pixel_mapping.h"
 
 namespace huewarp {
 
-void DestroyRamps(PreRenderData &record) {
+void DestroyOwned(PreRenderData &record) {
   delete record.colorRamp;
   delete record.alphaRamp;
+  DeleteFastPath(record.fastPath);
   record.colorRamp = nullptr;
   record.alphaRamp = nullptr;
+  record.fastPath = nullptr;
 }
 
 void DeletePreRenderData(void *record) {
   if (!record) return;
   auto *data = static_cast<PreRenderData *>(record);
-  DestroyRamps(*data);
+  DestroyOwned(*data);
   std::free(data);
 }
 

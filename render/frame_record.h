@@ -1,5 +1,5 @@
-// Life of the per-frame record: allocated by pre-render, its ramps destroyed by render, the block
-// freed by the host through DeletePreRenderData.
+// Life of the per-frame record: allocated by pre-render, its ramps and tables destroyed by render,
+// the block freed by the host through DeletePreRenderData.
 #pragma once
 
 #include <memory>
@@ -8,11 +8,13 @@
 
 namespace huewarp {
 
-/// Frees the record; also destroys ramps of a frame that was never rendered. Null is ignored.
+/// Frees the record; also destroys what a frame that was never rendered still owns. Null is
+/// ignored.
 void DeletePreRenderData(void *record);
 
-/// Destroys both ramps and clears the pointers, so a later delete does not free them twice.
-void DestroyRamps(PreRenderData &record);
+/// Destroys both ramps and the fast path and clears the pointers, so a later delete does not free
+/// them twice.
+void DestroyOwned(PreRenderData &record);
 
 struct PreRenderDataDeleter {
   void operator()(PreRenderData *record) const { DeletePreRenderData(record); }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/fused_multiply_add.h"
+#include "render/mapping_kernel.h"
 
 namespace huewarp {
 
@@ -43,51 +43,6 @@ std::vector<Entry> MakeDiscrete(std::vector<Entry> entries) {
     }
   }
   return steps;
-}
-
-// Where a sampled x falls: on one entry (upper is null), or between lower and upper at fraction f.
-template <class Entry>
-struct Bracket {
-  const Entry *lower;
-  const Entry *upper;
-  float f;
-};
-
-// Binary search of a sorted, non-empty list. Below the first entry (or NaN) gives the first, at or
-// above the last gives the last; otherwise pos(lower) <= x < pos(upper), so f never divides by 0.
-template <class Entry>
-Bracket<Entry> Find(const std::vector<Entry> &entries, float x) {
-  const Entry &first = entries.front();
-  const Entry &last = entries.back();
-  if (!(x > first.position)) {
-    return {&first, nullptr, 0.0f};
-  }
-  if (x >= last.position) {
-    return {&last, nullptr, 0.0f};
-  }
-  const auto upper = std::upper_bound(entries.begin(), entries.end(), x,
-                                      [](float v, const Entry &e) { return v < e.position; });
-  const Entry &lower = *(upper - 1);
-  return {&lower, &*upper, (x - lower.position) / (upper->position - lower.position)};
-}
-
-// L + f*(U - L) as two fused steps: exact at f = 0 and f = 1.
-float Interpolate(float f, float lower, float upper) {
-  return FusedMultiplyAdd(f, upper, FusedMultiplyAdd(-f, lower, lower));
-}
-
-// The gradient repeated cycleScale times: x = 1 exactly stays 1 (the last entry).
-float Cycled(float t, float cycleScale) {
-  if (cycleScale == 1.0f) {
-    return t;
-  }
-  const float x = t * cycleScale;
-  return x > 1.0f ? static_cast<float>(std::fmod(static_cast<double>(x), 1.0)) : x;
-}
-
-template <class Ramp>
-const auto &ListAt(const Ramp &ramp, float t) {
-  return ramp.edgeBlend && static_cast<double>(t) < 0.02 ? ramp.secondary : ramp.primary;
 }
 
 }  // namespace
@@ -155,44 +110,11 @@ std::vector<AlphaHandle> MakeDiscreteAlphaHandles(std::vector<AlphaHandle> handl
 }
 
 Rgb SampleColor(const ColorRamp &ramp, float t, float cycleScale) {
-  const std::vector<ColorStop> &stops = ListAt(ramp, t);
-  if (stops.empty()) {
-    return {0.0f, 0.0f, 0.0f};
-  }
-  const float x = Cycled(t, cycleScale);
-  const Bracket<ColorStop> at = Find(stops, x);
-  ColorStop c = *at.lower;
-  if (at.upper != nullptr) {
-    c.red = Interpolate(at.f, at.lower->red, at.upper->red);
-    c.green = Interpolate(at.f, at.lower->green, at.upper->green);
-    c.blue = Interpolate(at.f, at.lower->blue, at.upper->blue);
-  }
-  if (ramp.edgeBlend && static_cast<double>(t) > 0.98) {
-    // Towards the first colour, reached at t = 1, so that the wrap from 1 to 0 is seamless.
-    const float w = static_cast<float>((static_cast<double>(t) - 0.98) * 50.0);
-    const ColorStop &first = stops.front();
-    c.red = Interpolate(w, c.red, first.red);
-    c.green = Interpolate(w, c.green, first.green);
-    c.blue = Interpolate(w, c.blue, first.blue);
-  }
-  return {std::sqrt(c.red), std::sqrt(c.green), std::sqrt(c.blue)};
+  return kernel::SampleColorWith<kernel::SoftwareFma, false>(ramp, t, cycleScale, {});
 }
 
 float SampleAlpha(const AlphaRamp &ramp, float t, float cycleScale) {
-  const std::vector<AlphaHandle> &handles = ListAt(ramp, t);
-  if (handles.empty()) {
-    return 1.0f;
-  }
-  const float x = Cycled(t, cycleScale);
-  const Bracket<AlphaHandle> at = Find(handles, x);
-  float a =
-      at.upper != nullptr ? Interpolate(at.f, at.lower->alpha, at.upper->alpha) : at.lower->alpha;
-  if (ramp.edgeBlend && static_cast<double>(x) < 0.02) {
-    // From the last alpha at x = 0 to the sampled one at 0.02.
-    const float s = 50.0f * x;
-    a = FusedMultiplyAdd(1.0f - s, handles.back().alpha, s * a);
-  }
-  return a;
+  return kernel::SampleAlphaWith<kernel::SoftwareFma, false>(ramp, t, cycleScale, {});
 }
 
 }  // namespace huewarp

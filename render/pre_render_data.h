@@ -12,10 +12,12 @@ namespace huewarp {
 
 struct ColorRamp;
 struct AlphaRamp;
+struct FastPath;
 
 /// Pre-render allocates the record with malloc (one block, not zero-filled) and hands it to the
 /// host, which frees it through the delete function; hence a trivial type with raw pointers. The
-/// two ramps are owned by the record: built in pre-render, destroyed at the end of render.
+/// two ramps and the fast path are owned by the record: built in pre-render, destroyed at the end
+/// of render.
 struct PreRenderData {
   PF_EffectWorld *outputWorld;  ///< Set by render; the callbacks do not read it.
   PF_PixelFormat pixelFormat;   ///< The input world's format, set by render.
@@ -30,6 +32,7 @@ struct PreRenderData {
   bool flip;
   float blend;  ///< "Blend With Original" as a fraction 0..1.
   bool composite;
+  FastPath *fastPath;  ///< Tables and indices for this frame; null when none could be built.
 };
 
 static_assert(std::is_trivial_v<PreRenderData>, "malloc'd without construction");

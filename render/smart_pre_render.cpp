@@ -7,6 +7,7 @@
 #include "params/param_layout.h"
 #include "params/param_streams.h"
 #include "render/checked_out_param.h"
+#include "render/fast_path.h"
 #include "render/frame_record.h"
 #include "render/gradient.h"
 #include "render/pixel_mapping.h"
@@ -151,6 +152,14 @@ PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtr
                            data->valuesOver1 == kValuesOver1Wrap);
   data->alphaRamp = new AlphaRamp(handles, wrap_active, edge_blend, data->cycleScale);
   data->colorRamp = new ColorRamp(stops, wrap_active, edge_blend, data->cycleScale);
+  if (!err) {
+    // Without memory for it the frame renders the slower way, with the same pixels.
+    const PF_LRect &area = extra->input->output_request.rect;
+    const std::int64_t pixels =
+        IsEmpty(area) ? 0
+                      : std::int64_t{area.right - area.left} * std::int64_t{area.bottom - area.top};
+    data->fastPath = NewFastPath(*data, extra->input->bitdepth, pixels, HasHardwareFma());
+  }
 
   if (!err) {
     PF_RenderRequest request = extra->input->output_request;

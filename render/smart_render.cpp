@@ -4,6 +4,7 @@
 
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
+#include "render/fast_path.h"
 #include "render/frame_record.h"
 #include "render/pixel_mapping.h"
 #include "shell/handlers.h"
@@ -18,13 +19,14 @@ PF_Err CopyPixel(void *, A_long, A_long, Pixel *in, Pixel *out) {
   return PF_Err_NONE;
 }
 
-/// Destroys the frame's ramps when render ends, on every path; the record itself is the host's.
-class RampsOwner {
+/// Destroys the frame's ramps and tables when render ends, on every path; the record itself is
+/// the host's.
+class FrameObjectsOwner {
  public:
-  explicit RampsOwner(PreRenderData &record) : record_(record) {}
-  ~RampsOwner() { DestroyRamps(record_); }
-  RampsOwner(const RampsOwner &) = delete;
-  RampsOwner &operator=(const RampsOwner &) = delete;
+  explicit FrameObjectsOwner(PreRenderData &record) : record_(record) {}
+  ~FrameObjectsOwner() { DestroyOwned(record_); }
+  FrameObjectsOwner(const FrameObjectsOwner &) = delete;
+  FrameObjectsOwner &operator=(const FrameObjectsOwner &) = delete;
 
  private:
   PreRenderData &record_;
@@ -99,7 +101,7 @@ PF_Err IterateByFormat(const Suites &suites, const IterateArgs &a, PF_PixelForma
 PF_Err SmartRender(PF_InData *in_data, PF_OutData *out_data, PF_SmartRenderExtra *extra) {
   auto *data = static_cast<PreRenderData *>(extra->input->pre_render_data);
   if (!data) return PF_Err_INTERNAL_STRUCT_DAMAGED;
-  RampsOwner ramps(*data);
+  FrameObjectsOwner owned(*data);
   PF_Err err = PF_Err_NONE;
 
   PF_EffectWorld *input = nullptr;
@@ -125,7 +127,8 @@ PF_Err SmartRender(PF_InData *in_data, PF_OutData *out_data, PF_SmartRenderExtra
   } else if (!err) {
     IterateSuites<PF_Iterate8Suite2, PF_Iterate16Suite2, PF_IterateFloatSuite2> suites(
         in_data, out_data, kIterate8Suite2, kIterate16Suite2, kIterateFloatSuite2);
-    err = IterateByFormat(suites, args, format, MapPixel8, MapPixel16, MapPixelFloat);
+    const PixelFunctions map = SelectPixelFunctions(*data);
+    err = IterateByFormat(suites, args, format, map.map8, map.map16, map.mapFloat);
   }
 
   const PF_Err checkin_err = checkin.Checkin();

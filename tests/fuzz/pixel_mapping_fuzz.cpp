@@ -9,6 +9,10 @@
 // 0..1 for pixels in 0..1. Finite means below 2^60 here: beyond that a product of two channels
 // overflows and inf - inf is plain IEEE arithmetic, not a fault of the mapping.
 //
+// The frame's fast paths (level tables when switch bit 7 asks for a large frame, list indices, the
+// processor's fused multiply-add and the software one) must give the reference callbacks' bits on
+// every pixel, NaN payloads included.
+//
 // The mapping has no loop whose count could be watched (Bounce reduces modulo 2 in one step, the
 // lookup is a binary search), so a hang shows as libFuzzer's -timeout.
 //
@@ -20,6 +24,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "render/fast_path.h"
 #include "render/gradient.h"
 #include "render/pixel_mapping.h"
 
@@ -38,6 +43,7 @@ enum Switch : std::uint8_t {
   kOffsetAsAngle = 1 << 4,     // else the two offset fields as raw floats
   kCycleScaleSlider = 1 << 5,  // else any float
   kBlendSlider = 1 << 6,       // else any float
+  kLargeFrame = 1 << 7,        // fast paths built for a frame big enough for level tables
 };
 
 /// A slider value from 16 bits spread over [low, high], as a host delivers it (a double).
@@ -165,15 +171,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   frame.alphaRamp = &alpha_ramp;
   frame.colorRamp = &color_ramp;
 
+  // One fast path per depth and kind of fused multiply-add, each on its own copy of the record.
+  const std::int64_t pixels = switches & kLargeFrame ? std::int64_t{3840} * 2160 : 64;
+  struct Fast {
+    PreRenderData data;
+    PixelFunctions map;
+  };
+  std::vector<Fast> fast;
+  for (bool hardware : {false, true}) {
+    if (hardware && !HasHardwareFma()) continue;
+    for (int depth : {8, 16, 32}) {
+      Fast f{frame, {}};
+      f.data.fastPath = NewFastPath(f.data, depth, pixels, hardware);
+      f.map = SelectPixelFunctions(f.data);
+      fast.push_back(f);
+    }
+  }
+
   for (int i = 0; i < kMaxPixels && !in.Empty(); ++i) {
     const auto pixel = in.Take<PF_PixelFloat>();
-    CheckFloat(pixel, Map(MapPixelFloat, frame, pixel), deliverable);
+    const PF_PixelFloat mappedFloat = Map(MapPixelFloat, frame, pixel);
+    CheckFloat(pixel, mappedFloat, deliverable);
 
-    const PF_Pixel16 mapped16 = Map(MapPixel16, frame, in.Take<PF_Pixel16>());
+    const auto pixel16 = in.Take<PF_Pixel16>();
+    const PF_Pixel16 mapped16 = Map(MapPixel16, frame, pixel16);
     for (A_u_short c : {mapped16.alpha, mapped16.red, mapped16.green, mapped16.blue}) {
       Require(c <= 32768, "16-bit channel above 32768");
     }
-    Map(MapPixel8, frame, in.Take<PF_Pixel8>());
+    const auto pixel8 = in.Take<PF_Pixel8>();
+    const PF_Pixel8 mapped8 = Map(MapPixel8, frame, pixel8);
+
+    for (Fast &f : fast) {
+      Require(SameBits(Map(f.map.mapFloat, f.data, pixel), mappedFloat),
+              "a fast path differs from the reference at 32 bits");
+      Require(SameBits(Map(f.map.map16, f.data, pixel16), mapped16),
+              "a fast path differs from the reference at 16 bits");
+      Require(SameBits(Map(f.map.map8, f.data, pixel8), mapped8),
+              "a fast path differs from the reference at 8 bits");
+    }
   }
+  for (Fast &f : fast) DeleteFastPath(f.data.fastPath);
   return 0;
 }

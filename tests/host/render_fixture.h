@@ -2,6 +2,7 @@
 // tests can require identical bits.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "host/frame.h"
 #include "host/instance.h"
 #include "host/world.h"
+#include "params/arb_data.h"
 #include "params/param_layout.h"
 #include "render/gradient.h"
 #include "render/pixel_mapping.h"
@@ -26,7 +28,7 @@ struct TestHandle {
   double value;
 };
 
-/// A parameter set: the mapping parameters and a gradient of at most five stops and handles.
+/// A parameter set: the mapping parameters and a gradient of up to 100 stops and handles.
 struct Look {
   const char *name = "default";
   std::uint16_t input_range = kInputMinRgb;
@@ -60,7 +62,18 @@ inline void ApplyLook(host::Instance &instance, const Look &look) {
   instance.SetValue(kDiscreteColorTransitionsIndex, ParamValue::Int(look.discrete));
   instance.SetValue(kCompositeOverOriginalIndex, ParamValue::Int(look.composite));
   instance.SetValue(kBlendWithOriginalIndex, ParamValue::Float(look.blend));
-  for (int n = 1; n <= 5; ++n) {
+  // Five slots are in use by default; a longer list takes as many slots as it needs.
+  const int slots =
+      static_cast<int>(std::max<std::size_t>({5, look.stops.size(), look.alphas.size()}));
+  if (slots > 5) {
+    auto *record = static_cast<ArbData *>(
+        instance.host().Handles().Data(instance.ArbitraryValue(kArbDataIndex)));
+    record->color_slots_used =
+        static_cast<std::uint16_t>(std::max<std::size_t>(5, look.stops.size()));
+    record->alpha_slots_used =
+        static_cast<std::uint16_t>(std::max<std::size_t>(5, look.alphas.size()));
+  }
+  for (int n = 1; n <= slots; ++n) {
     const bool used = n <= static_cast<int>(look.stops.size());
     instance.SetDynamicStreamFlag(ColorSlotIndex(n), AEGP_DynStreamFlag_HIDDEN, !used);
     if (used) {

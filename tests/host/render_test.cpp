@@ -63,9 +63,10 @@ const Look kLooks[] = {
 struct RenderCase {
   Look look;
   Depth depth;
+  bool large;  // enough pixels for the effect to build its per-level tables at 8 and 16 bits
 };
 void PrintTo(const RenderCase &c, std::ostream *os) {
-  *os << c.look.name << " at " << static_cast<int>(c.depth);
+  *os << c.look.name << " at " << static_cast<int>(c.depth) << (c.large ? ", large" : "");
 }
 
 class RenderMatchesCore : public ::testing::TestWithParam<RenderCase> {};
@@ -73,8 +74,9 @@ class RenderMatchesCore : public ::testing::TestWithParam<RenderCase> {};
 TEST_P(RenderMatchesCore, BitForBit) {
   SetUpInstance s = MakeInstance();
   ApplyLook(*s.instance, GetParam().look);
-  const World input = TestPicture(23, 17, GetParam().depth, 12);
-  World output(23, 17, GetParam().depth, 12);
+  const int width = GetParam().large ? 320 : 23, height = GetParam().large ? 208 : 17;
+  const World input = TestPicture(width, height, GetParam().depth, 12);
+  World output(width, height, GetParam().depth, 12);
   const host::FrameResult r = Render(s, input, output);
   ASSERT_EQ(r.err, 0);
   EXPECT_TRUE(r.record_deleted);
@@ -84,7 +86,9 @@ TEST_P(RenderMatchesCore, BitForBit) {
 std::vector<RenderCase> AllCases() {
   std::vector<RenderCase> cases;
   for (const Look &look : kLooks) {
-    for (Depth depth : {Depth::k8, Depth::k16, Depth::k32}) cases.push_back({look, depth});
+    for (Depth depth : {Depth::k8, Depth::k16, Depth::k32}) {
+      for (bool large : {false, true}) cases.push_back({look, depth, large});
+    }
   }
   return cases;
 }
@@ -92,7 +96,8 @@ std::vector<RenderCase> AllCases() {
 INSTANTIATE_TEST_SUITE_P(Looks, RenderMatchesCore, ::testing::ValuesIn(AllCases()),
                          [](const auto &info) {
                            return std::string(info.param.look.name) + "_" +
-                                  std::to_string(static_cast<int>(info.param.depth));
+                                  std::to_string(static_cast<int>(info.param.depth)) +
+                                  (info.param.large ? "_large" : "");
                          });
 
 TEST(RenderSlots, HiddenAndUnusedSlotsContributeNothingAndOrderDoesNotMatter) {
@@ -163,10 +168,10 @@ TEST(RenderRecord, RenderWithoutRecordIs512AndDroppedFramesFreeTheirRamps) {
   PF_SmartRenderExtra extra{&input, host::SmartRenderCallbacks()};
   EXPECT_EQ(s.instance->Send(PF_Cmd_SMART_RENDER, nullptr, &extra).err,
             PF_Err_INTERNAL_STRUCT_DAMAGED);
-  // A frame the host drops after pre-render: the delete function frees the record and its ramps
-  // (the leak checker of the sanitizer build sees it otherwise).
-  const World picture = TestPicture(4, 4, Depth::k8, 0);
-  World output(4, 4, Depth::k8, 0);
+  // A frame the host drops after pre-render: the delete function frees the record, its ramps and
+  // its level table (the leak checker of the sanitizer build sees it otherwise).
+  const World picture = TestPicture(32, 32, Depth::k8, 0);
+  World output(32, 32, Depth::k8, 0);
   host::FrameRequest request{
       .instance = s.instance.get(), .input = &picture, .output = &output, .skip_render = true};
   const host::FrameResult r = host::RenderFrame(*s.host, request);
