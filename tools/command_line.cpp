@@ -34,9 +34,9 @@ Effect settings (render, editor), applied in this order:
 
 render options:
   --depth 8|16|32       bits per channel of the render and the output (default: the input's)
-  --frames A-B          render frames A to B; OUT (and IN, if it is a sequence) then needs a
-                        frame-number pattern such as out.####.png or out.%04d.png
-                        (a movie's frames count from 0)
+  --frames A-B          render frames A to B; an image OUT (and IN, if it is a sequence) then
+                        needs a frame-number pattern such as out.####.png or out.%04d.png;
+                        a movie's frames count from 0
   --fps RATE            frames per second of images, for keyframe times and movie output
                         (30, 29.97 or 30000/1001; 30); a movie input keeps its own rate
   --jobs N              frames rendered at once (default: a few, by the processor count)

@@ -686,6 +686,12 @@ MovieWriter::~MovieWriter() = default;
 
 void MovieWriter::Write(const World &world, std::int64_t pts) {
   State &s = *state_;
+  if (world.width() != s.encoder->width || world.height() != s.encoder->height) {
+    WriteError(s.path, "a frame of " + std::to_string(world.width()) + "x" +
+                           std::to_string(world.height()) + " in a movie of " +
+                           std::to_string(s.encoder->width) + "x" +
+                           std::to_string(s.encoder->height));
+  }
   const std::int64_t out_pts = pts - s.shift;
   s.CopyAudio(&out_pts);
   if (av_frame_make_writable(s.frame.get()) < 0) throw std::bad_alloc();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -421,6 +422,36 @@ TEST_F(MovieTest, SequencesConvertBothWays) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(Path("back.02.png")));
   EXPECT_FALSE(fs::exists(Path("back.03.png")));
+}
+
+TEST_F(MovieTest, InterruptedRenderLeavesNothing) {
+  MakeClip(Path("in.mov"), {60, {30, 1}, true, true});
+  const auto before = Files();
+  std::vector<std::string> args = {HUEWARP_TOOL_PATH, "render", "in.mov", "out.mkv", "--jobs", "1"};
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // The movie is being written once its temporary file has more than a header.
+  auto writing = [&] {
+    for (const auto &entry : fs::directory_iterator(dir_)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(".huewarp-", 0) == 0 && entry.file_size() > 4096) return true;
+    }
+    return false;
+  };
+  for (int i = 0; i < 3000 && !writing(); ++i) usleep(10000);
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(Files(), before);
 }
 
 // Failures: one line naming the file or option, and nothing left behind.
