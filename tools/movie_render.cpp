@@ -29,6 +29,9 @@ FrameList SelectedFrames(const CommandLine &options) {
   const FrameRange range = ParseFrameRange(*options.frames);
   std::vector<long> frames;
   for (long f = range.first; f <= range.last; ++f) frames.push_back(f);
+  // Sources read forwards: each frame once, in order.
+  std::sort(frames.begin(), frames.end());
+  frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
   return frames;
 }
 
