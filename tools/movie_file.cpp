@@ -238,8 +238,9 @@ FramePtr NewFrame(AVPixelFormat format, int width, int height) {
   return frame;
 }
 
-constexpr int kScaleFlags =
-    SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP;
+// FFmpeg's own default for conversions; full-chroma and accurate-rounding paths cost a third of
+// the tool's time at 1080p.
+constexpr int kScaleFlags = SWS_BICUBIC;
 
 }  // namespace
 

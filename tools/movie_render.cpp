@@ -207,6 +207,9 @@ int RunMovieRender(const CommandLine &options) {
   if (movie_out) {
     CheckMovieOutput(output, options.codec);
   } else {
+    if (!options.codec.empty()) {
+      throw ToolError("--codec: " + Quoted(output) + " is not a movie (.mp4, .mov or .mkv)");
+    }
     if (!HasFramePattern(output) && !(frames && frames->size() == 1)) {
       throw ToolError("cannot write the frames of " + Quoted(input) + " to " + Quoted(output) +
                       ": give it a frame-number pattern such as out.####.png, or one frame "
