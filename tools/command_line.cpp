@@ -13,7 +13,7 @@ constexpr const char *kHelp = R"(usage: huewarp COMMAND [options]
 Runs the Huewarp effect module in the simulated host, exactly as an effect host drives it.
 
 Commands:
-  render IN OUT         render an image (or an image sequence) through the effect
+  render IN OUT         render an image, an image sequence or a movie through the effect
   editor OUT.png        draw the gradient editor control as a picture
   chart OUT             write a test chart: hue sweep, grey, saturation and alpha ramps, patches
   info                  print the registration, the About text and every parameter
@@ -42,10 +42,15 @@ Effect settings (render, editor), applied in this order:
 render options:
   --depth 8|16|32       bits per channel of the render and the output (default: the input's)
   --frames LIST         render these frames: "0-47", "1-3,5,7-20:2" (every second of 7 to
-                        20); OUT (and IN, if it is a sequence) then needs a frame-number
-                        pattern such as out.####.png or out.%04d.png
-  --fps RATE            frames per second for keyframe times (30, 29.97 or 30000/1001; 30)
+                        20); an image OUT (and IN, if it is a sequence) then needs a
+                        frame-number pattern such as out.####.png or out.%04d.png; a movie's
+                        frames count from 0
+  --fps RATE            frames per second of images, for keyframe times and movie output
+                        (30, 29.97 or 30000/1001; 30); a movie input keeps its own rate
   --jobs N              frames rendered at once (default: a few, by the processor count)
+  --codec NAME          movie output codec: h264, prores (422 HQ), prores4444, ffv1
+  --crf N               H.264 quality, 0 (lossless) to 51; lower is better and larger (18)
+  -q, --quiet           no progress on stderr
 
 editor options:
   --scale N             image pixels per panel pixel (1 to 4; 1)
@@ -62,6 +67,14 @@ General:
 Images are read and written with OpenImageIO: PNG, TIFF, OpenEXR, JPEG and the other formats
 it knows, chosen by the file extension. 16-bit files map 0..65535 to the effect's 0..32768 and
 back with rounding to nearest; float renders go to formats without float (PNG) as 16 bits.
+
+Movies are read with FFmpeg: any file it demuxes with a video stream (.mp4, .mov, .mkv, .avi,
+.webm, .mxf, ...). Frames are rendered at 8 bits, or 16 for sources of more than 8 bits, with
+times from the stream. Outputs by extension: .mp4 H.264 (yuv420p), .mov ProRes 422 HQ (10-bit;
+ProRes 4444 when the input or the first rendered frame has alpha), .mkv FFV1 (lossless, alpha
+kept). The output keeps the input's frame rate and time base; audio streams are copied as they
+are, cut to the frames rendered when --frames is given. A movie can be written from an image
+sequence (--frames and --fps) and an image sequence from a movie.
 
 Alpha: the effect works on straight (unassociated) colour. Files read as premultiplied (OpenEXR,
 TIFF with associated alpha) are divided by alpha on input and multiplied again on output to
@@ -145,6 +158,17 @@ const std::vector<Option> &Options() {
       {"--fps", true, "render", [](CommandLine &c, const std::string &v) { c.fps = v; }},
       {"--jobs", true, "render",
        [](CommandLine &c, const std::string &v) { c.jobs = Integer("--jobs", v, 1, 64); }},
+      {"--codec", true, "render",
+       [](CommandLine &c, const std::string &v) {
+         if (v != "h264" && v != "prores" && v != "prores4444" && v != "ffv1") {
+           throw ToolError("--codec: " + Quoted(v) + " is not h264, prores, prores4444 or ffv1");
+         }
+         c.codec = v;
+       }},
+      {"--crf", true, "render",
+       [](CommandLine &c, const std::string &v) { c.crf = Integer("--crf", v, 0, 51); }},
+      {"--quiet", false, "render", [](CommandLine &c, const std::string &) { c.quiet = true; }},
+      {"-q", false, "render", [](CommandLine &c, const std::string &) { c.quiet = true; }},
       {"--scale", true, "editor",
        [](CommandLine &c, const std::string &v) { c.scale = Integer("--scale", v, 1, 4); }},
       {"--width", true, "editor",

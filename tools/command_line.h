@@ -34,7 +34,10 @@ struct CommandLine {
   int depth = 0;  ///< 8, 16 or 32; 0 follows the input.
   std::optional<std::string> frames;
   std::string fps = "30";
-  int jobs = 0;  ///< Frames rendered at once; 0 chooses.
+  int jobs = 0;       ///< Frames rendered at once; 0 chooses.
+  std::string codec;  ///< Movie output codec; empty follows the extension.
+  int crf = 18;       ///< H.264 constant rate factor: lower is better and larger.
+  bool quiet = false;
   int scale = 1;
   int width = 0;  ///< Editor picture width in panel pixels; 0 is the control's own.
   int chart_width = 1024, chart_height = 512;

@@ -12,6 +12,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "tools/pixel_scale.h"
 #include "tools/tool_error.h"
 
 namespace huewarp::tool {
@@ -22,15 +23,6 @@ using host::World;
 
 /// Formats whose files hold premultiplied colour whatever the writer is told.
 bool StoresPremultiplied(const std::string &format_name) { return format_name == "openexr"; }
-
-// 16-bit files use 0..65535, the effect 0..32768; both directions round to nearest.
-std::uint16_t FromFile16(std::uint32_t v) {
-  return static_cast<std::uint16_t>((v * 65536u + 65535u) / 131070u);
-}
-std::uint16_t ToFile16(std::uint32_t v) {
-  v = std::min<std::uint32_t>(v, 32768u);
-  return static_cast<std::uint16_t>((v * 131070u + 32768u) / 65536u);
-}
 
 A_u_char Quantize8(float v) {
   return static_cast<A_u_char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));

@@ -10,6 +10,10 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   # Host pictures, the command-line tool
   libcairo2-dev libopenimageio-dev nlohmann-json3-dev
+  # Movies in the command-line tool; the ffmpeg program is the benchmark's I/O floor
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
+  # The README's photograph (scikit-image's sample "coffee", CC0)
+  python3-skimage
   # The Windows module and its tests under wine
   mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # Fuzzing

@@ -1,5 +1,6 @@
 // huewarp: the effect module driven by the simulated host from the command line. Errors end
 // here as one line on stderr and exit status 1.
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -12,6 +13,8 @@
 int main(int argc, char **argv) {
   using namespace huewarp::tool;
   TakeInterrupts();
+  // A file-size limit is then a write error with a message, not a silent kill.
+  std::signal(SIGXFSZ, SIG_IGN);
   try {
     const CommandLine options = ParseCommandLine(argc, argv);
     if (options.help || options.command == "help") {

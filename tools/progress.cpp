@@ -2,24 +2,65 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 namespace huewarp::tool {
+namespace {
 
-Progress::Progress(long total) : total_(total), terminal_(isatty(STDERR_FILENO) != 0) {}
+std::string ClockText(double seconds) {
+  const long s = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (s >= 3600) {
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+  }
+  return text;
+}
+
+}  // namespace
+
+Progress::Progress(long total, bool quiet)
+    : total_(total), quiet_(quiet), terminal_(isatty(STDERR_FILENO) != 0) {}
 
 void Progress::FrameDone(long frame) {
+  if (quiet_) return;
   std::lock_guard lock(mutex_);
   ++done_;
   if (!terminal_) {
-    std::fprintf(stderr, "huewarp: frame %ld written (%ld of %ld)\n", frame, done_, total_);
+    if (total_ > 0) {
+      std::fprintf(stderr, "huewarp: frame %ld written (%ld of %ld)\n", frame, done_, total_);
+    } else {
+      std::fprintf(stderr, "huewarp: frame %ld written (%ld)\n", frame, done_);
+    }
     return;
   }
-  constexpr int kWidth = 40;
-  const int filled = static_cast<int>(kWidth * done_ / total_);
-  std::fprintf(stderr, "\rhuewarp: [%s%s] %ld/%ld frames", std::string(filled, '#').c_str(),
-               std::string(kWidth - filled, '.').c_str(), done_, total_);
+  // Redrawing costs more than a small frame renders; a few times a second is enough to read.
+  const Clock::time_point now = Clock::now();
+  if (now - drawn_ < std::chrono::milliseconds(100) && done_ != total_) return;
+  drawn_ = now;
+  const double elapsed = std::chrono::duration<double>(now - start_).count();
+  const double fps = elapsed > 0 ? done_ / elapsed : 0;
+  std::string line;
+  if (total_ > 0) {
+    constexpr int kWidth = 30;
+    const long shown = std::min(done_, total_);
+    const int filled = static_cast<int>(kWidth * shown / total_);
+    line = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] " +
+           std::to_string(done_) + "/" + std::to_string(total_) + " frames";
+  } else {
+    line = std::to_string(done_) + " frames";
+  }
+  char rate[64];
+  std::snprintf(rate, sizeof rate, "  %.1f fps", fps);
+  line += rate;
+  if (total_ > 0 && fps > 0 && done_ < total_) {
+    line += "  " + ClockText((total_ - done_) / fps) + " left";
+  }
+  // Trailing spaces wipe what a longer earlier line left.
+  std::fprintf(stderr, "\rhuewarp: %s   ", line.c_str());
   std::fflush(stderr);
   open_line_ = true;
 }

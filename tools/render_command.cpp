@@ -10,6 +10,7 @@
 #include "tools/effect_session.h"
 #include "tools/frame_time.h"
 #include "tools/image_file.h"
+#include "tools/movie_render.h"
 #include "tools/pending_file.h"
 #include "tools/progress.h"
 #include "tools/settings.h"
@@ -24,6 +25,7 @@ struct RenderPlan {
   FrameRate rate;
   int depth = 0;
   bool sequence = false;
+  bool quiet = false;
 };
 
 /// Renders one frame from `still` (or the frame's own input file) into its output file.
@@ -55,7 +57,7 @@ void RenderFrames(EffectSession &session, const RenderPlan &plan, const ImageFil
   std::atomic<bool> failed = false;
   std::mutex error_mutex;
   std::optional<ToolError> error;
-  Progress progress(static_cast<long>(plan.frames.size()));
+  Progress progress(static_cast<long>(plan.frames.size()), plan.quiet);
   auto work = [&] {
     while (!failed) {
       const std::size_t index = next++;
@@ -84,12 +86,14 @@ void RenderFrames(EffectSession &session, const RenderPlan &plan, const ImageFil
 }  // namespace
 
 int RunRender(const CommandLine &options) {
+  if (NeedsMoviePath(options)) return RunMovieRender(options);
   RenderPlan plan;
   plan.input = options.files[0];
   plan.output = options.files[1];
   plan.rate = ParseFrameRate(options.fps);
   plan.depth = options.depth;
   plan.sequence = options.frames.has_value();
+  plan.quiet = options.quiet;
   if (options.frames) plan.frames = ParseFrameList(*options.frames);
   const bool output_pattern = HasFramePattern(plan.output);
   if (plan.sequence && plan.frames.size() > 1 && !output_pattern) {

@@ -1,11 +1,9 @@
 // The huewarp tool end to end: one process per case, run as a user runs it, with the images it
 // writes read back through OpenImageIO. Failures must say what is wrong in one line and leave no
 // output file behind; successes must keep every bit the effect computed.
+#include "tool_process.h"
+
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
 
@@ -18,81 +16,12 @@
 #include <string>
 #include <vector>
 
-extern char **environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string err;
-};
-
-/// Runs the tool with `args` in `dir`, stderr captured, with `extra_env` ("NAME=value") added to
-/// the environment.
-Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
-                std::vector<std::string> extra_env = {}) {
-  args.insert(args.begin(), HUEWARP_TOOL_PATH);
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<char *> env;
-  for (char **e = environ; *e; ++e) env.push_back(*e);
-  for (std::string &e : extra_env) env.push_back(e.data());
-  env.push_back(nullptr);
-  const fs::path err_file = dir / "stderr.txt";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  Outcome outcome;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  std::ifstream in(err_file);
-  outcome.err.assign(std::istreambuf_iterator<char>(in), {});
-  fs::remove(err_file);
-  return outcome;
-}
-
-/// A fresh folder per test, removed afterwards.
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char &c : name) {
-      if (c == '/') c = '_';
-    }
-    dir_ = fs::temp_directory_path() / ("huewarp_cli_" + std::to_string(getpid()) + "_" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome Huewarp(std::vector<std::string> args, std::vector<std::string> env = {}) {
-    return RunTool(dir_, std::move(args), std::move(env));
-  }
-  fs::path Path(const std::string &name) const { return dir_ / name; }
-  /// What the folder holds, in order; temporary files would show here.
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
-};
+using huewarp::test::Outcome;
+using CliTest = huewarp::test::ToolTest;
 
 struct Image {
   OIIO::ImageSpec header;
