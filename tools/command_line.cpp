@@ -38,6 +38,8 @@ render options:
                         frame-number pattern such as out.####.png or out.%04d.png
   --fps RATE            frames per second for keyframe times (30, 29.97 or 30000/1001; 30)
   --jobs N              frames rendered at once (default: a few, by the processor count)
+  --max-pixels N        refuse input images of more than N pixels (268435456, 16384 x 16384);
+                        no side may exceed 30000, the largest frame a host hands over
 
 editor options:
   --scale N             image pixels per panel pixel (1 to 4; 1)
@@ -126,6 +128,10 @@ const std::vector<Option> &Options() {
       {"--fps", true, "render", [](CommandLine &c, const std::string &v) { c.fps = v; }},
       {"--jobs", true, "render",
        [](CommandLine &c, const std::string &v) { c.jobs = Integer("--jobs", v, 1, 64); }},
+      {"--max-pixels", true, "render",
+       [](CommandLine &c, const std::string &v) {
+         c.max_pixels = Integer("--max-pixels", v, 1, 900000000);
+       }},
       {"--scale", true, "editor",
        [](CommandLine &c, const std::string &v) { c.scale = Integer("--scale", v, 1, 4); }},
       {"--width", true, "editor",

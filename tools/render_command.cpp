@@ -24,6 +24,7 @@ struct RenderPlan {
   FrameRate rate;
   int depth = 0;
   bool sequence = false;
+  std::int64_t max_pixels = kDefaultMaxPixels;
 };
 
 /// Renders one frame from `still` (or the frame's own input file) into its output file.
@@ -33,7 +34,7 @@ void RenderFrame(EffectSession &session, const RenderPlan &plan, const ImageFile
   const std::string out_path = FramePath(plan.output, frame);
   PendingFile file(out_path);
   std::optional<ImageFile> own;
-  if (!still) own = ReadImage(in_path, plan.depth);
+  if (!still) own = ReadImage(in_path, plan.depth, plan.max_pixels);
   const ImageFile &input = still ? *still : *own;
   host::World output(input.world.width(), input.world.height(), input.world.depth());
   try {
@@ -88,6 +89,7 @@ int RunRender(const CommandLine &options) {
   plan.output = options.files[1];
   plan.rate = ParseFrameRate(options.fps);
   plan.depth = options.depth;
+  if (options.max_pixels) plan.max_pixels = options.max_pixels;
   plan.sequence = options.frames.has_value();
   if (options.frames) plan.frames = ParseFrameRange(*options.frames);
   const bool output_pattern = HasFramePattern(plan.output);
@@ -108,7 +110,7 @@ int RunRender(const CommandLine &options) {
   ApplySettings(session.NewInstance(), options, plan.rate);
 
   std::optional<ImageFile> still;
-  if (!HasFramePattern(plan.input)) still = ReadImage(plan.input, plan.depth);
+  if (!HasFramePattern(plan.input)) still = ReadImage(plan.input, plan.depth, plan.max_pixels);
   for (const std::string &fault : options.faults) session.ArmFault(fault);
   RenderFrames(session, plan, still ? &*still : nullptr, jobs);
   return 0;
