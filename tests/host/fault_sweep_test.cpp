@@ -464,6 +464,8 @@ TEST(FaultSweep, EveryEffectAllocationOfEveryCommandFailedInTurn) {
         State st = scenario.setup();
         const bool had_record =
             st.s.instance && st.s.instance->ParamCount() > kArb && Value(st) != nullptr;
+        const std::vector<std::uint8_t> record_before =
+            had_record ? HandleBytes(*st.s.host, Value(st)) : std::vector<std::uint8_t>{};
         host::ArmAllocationGate(n, persistent);
         const Outcome out = scenario.run(st);
         const long fired = host::AllocationFaultsFired();
@@ -475,6 +477,8 @@ TEST(FaultSweep, EveryEffectAllocationOfEveryCommandFailedInTurn) {
         EXPECT_TRUE(out.message.empty()) << out.message;
         if (had_record) ExpectRecordIntact(st);
         if (out.err == PF_Err_NONE) EXPECT_TRUE(LeftBy(st) == clean);
+        // A command that ran out of memory leaves the record as it found it.
+        if (had_record && out.err) EXPECT_EQ(HandleBytes(*st.s.host, Value(st)), record_before);
       }
     }
     if (count) std::printf("%s: %ld effect allocations\n", scenario.name.c_str(), count);
