@@ -11,17 +11,21 @@
 
 #include "host/allocation_gate.h"
 
+// A sanitizer's runtime allocates while it starts, before its shadow memory exists, so nothing on
+// the way to the allocator underneath may be instrumented.
+#define HUEWARP_UNINSTRUMENTED __attribute__((no_sanitize("address", "thread", "undefined")))
+
 // The allocator underneath: a sanitizer's when one is linked in, otherwise the C library's.
 extern "C" void *__libc_malloc(std::size_t size);
 extern "C" __attribute__((weak)) void *__interceptor_malloc(std::size_t size);
 
 namespace {
 
-void *UnderlyingMalloc(std::size_t size) {
+HUEWARP_UNINSTRUMENTED void *UnderlyingMalloc(std::size_t size) {
   return __interceptor_malloc ? __interceptor_malloc(size) : __libc_malloc(size);
 }
 
-void *Allocate(std::size_t size) noexcept {
+HUEWARP_UNINSTRUMENTED void *Allocate(std::size_t size) noexcept {
   if (huewarp::host::AllocationMustFail()) return nullptr;
   return UnderlyingMalloc(size == 0 ? 1 : size);
 }
@@ -34,7 +38,7 @@ void *AllocateOrThrow(std::size_t size) {
 
 }  // namespace
 
-extern "C" void *malloc(std::size_t size) noexcept {
+extern "C" HUEWARP_UNINSTRUMENTED void *malloc(std::size_t size) noexcept {
   if (huewarp::host::AllocationMustFail()) {
     errno = ENOMEM;
     return nullptr;

@@ -476,9 +476,12 @@ TEST(FaultSweep, EveryEffectAllocationOfEveryCommandFailedInTurn) {
             << "returned " << out.err;
         EXPECT_TRUE(out.message.empty()) << out.message;
         if (had_record) ExpectRecordIntact(st);
-        if (out.err == PF_Err_NONE) EXPECT_TRUE(LeftBy(st) == clean);
-        // A command that ran out of memory leaves the record as it found it.
-        if (had_record && out.err) EXPECT_EQ(HandleBytes(*st.s.host, Value(st)), record_before);
+        if (out.err == PF_Err_NONE) {
+          EXPECT_TRUE(LeftBy(st) == clean);
+        } else if (had_record) {
+          // A command that ran out of memory leaves the record as it found it.
+          EXPECT_EQ(HandleBytes(*st.s.host, Value(st)), record_before);
+        }
       }
     }
     if (count) std::printf("%s: %ld effect allocations\n", scenario.name.c_str(), count);
