@@ -52,8 +52,8 @@ render_seconds=$(($(date +%s) - start))
 [[ $(temporaries) == 0 ]] || fail "temporary files left after the render"
 ((rss_early > 0 && rss_last_at >= frames * 9 / 10)) ||
   fail "the render ended before memory could be sampled"
-echo "peak resident memory: ${rss_early} KiB up to frame ${early}," \
-  "${rss_last} KiB up to frame ${rss_last_at} of ${frames}"
+echo "${frames} frames rendered in ${render_seconds} s; peak resident memory: ${rss_early} KiB" \
+  "up to frame ${early}, ${rss_last} KiB up to frame ${rss_last_at}"
 ((rss_last * 100 <= rss_early * 105)) || fail "resident memory grew by more than 5 percent"
 
 # Each frame alone, through a fresh process.
@@ -79,5 +79,5 @@ for f in "${work}"/cut/out.*.png; do
   cmp -s "${f}" "${work}/out/$(basename "${f}")" || fail "$(basename "${f}") is not whole after the interrupt"
 done
 
-echo "soak: ${frames} frames in ${render_seconds} s, each equal to its render alone;" \
+echo "soak: ${frames} frames, each equal to its render alone;" \
   "interrupted after ${kept} whole frames, no temporary files; $(($(date +%s) - start)) s in all"
