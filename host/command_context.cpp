@@ -17,7 +17,9 @@ CommandScope::CommandScope(CommandContext *context) : previous_(t_current) { t_c
 
 CommandScope::~CommandScope() { t_current = previous_; }
 
-FaultDecision Consult(std::string_view op, std::string_view detail) {
+namespace {
+
+FaultDecision Decide(std::string_view op, std::string_view detail) {
   CommandContext *context = t_current;
   if (!context || !context->host) return {};
   std::string label(op);
@@ -29,6 +31,14 @@ FaultDecision Consult(std::string_view op, std::string_view detail) {
   context->calls.push_back(std::move(label));
   return context->host->Faults().Check(op, detail);
 }
+
+}  // namespace
+
+// The host-code mark (the first base) is in place before the label and the decision are made.
+HostCall::HostCall(std::string_view op, std::string_view detail)
+    : FaultDecision(Decide(op, detail)) {}
+
+HostCall Consult(std::string_view op, std::string_view detail) { return HostCall(op, detail); }
 
 Ledger &CurrentLedger() {
   static Ledger stray;

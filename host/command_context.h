@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "AE_Effect.h"
+#include "host/allocation_gate.h"
 #include "host/fault_gate.h"
 #include "host/ledger.h"
 
@@ -52,8 +53,15 @@ class CommandScope {
   CommandContext *previous_;
 };
 
+/// The gate's answer to one host call. It also marks the rest of the shim that holds it as host
+/// code, so the host's own allocations there never meet the allocation gate; hence shims keep
+/// it in a local for their whole run.
+struct HostCall : HostCodeScope, FaultDecision {
+  HostCall(std::string_view op, std::string_view detail);
+};
+
 /// Passes the fault gate of the current command's host. Outside a command nothing fails.
-FaultDecision Consult(std::string_view op, std::string_view detail = {});
+[[nodiscard]] HostCall Consult(std::string_view op, std::string_view detail = {});
 
 /// The current command's ledger; outside a command a process-wide one that nobody balances.
 Ledger &CurrentLedger();

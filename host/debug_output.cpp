@@ -23,6 +23,7 @@ std::vector<std::string> &StrayDebugOutput() {
 // On Windows the module's import of OutputDebugStringA is redirected here.
 extern "C" void HuewarpCollectDebugOutput(const char *text) {
   using namespace huewarp::host;
+  const HostCodeScope host_code;
   std::string line = text ? text : "";
   if (CommandContext *context = CurrentCommand()) {
     context->debug_output.push_back(std::move(line));

@@ -10,7 +10,7 @@ namespace {
 
 /// PF_EventCallbacks::info_draw_text: the Info panel of the host in `refcon`.
 PF_Err InfoDrawText(void *refcon, const A_char *line1, const A_char *line2) {
-  const FaultDecision fault = Consult("info_draw_text");
+  const HostCall fault = Consult("info_draw_text");
   if (fault.fail) return fault.code;
   static_cast<Host *>(refcon)->Info().DrawText(line1, line2);
   return PF_Err_NONE;

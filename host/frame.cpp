@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/allocation_gate.h"
 #include "host/command_context.h"
 
 namespace huewarp::host {
@@ -15,7 +16,7 @@ FrameState *FrameOf(PF_ProgPtr effect_ref) {
 PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
                      const PF_RenderRequest *req, A_long, A_long, A_u_long,
                      PF_CheckoutResult *result) {
-  const FaultDecision fault = Consult("checkout_layer");
+  const HostCall fault = Consult("checkout_layer");
   if (fault.fail) return fault.code;
   FrameState *frame = FrameOf(effect_ref);
   if (!frame || !frame->input || index != 0 || checkout_id != 0 || !req || !result)
@@ -35,7 +36,7 @@ PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout
 }
 
 PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectWorld **pixels) {
-  const FaultDecision fault = Consult("checkout_layer_pixels");
+  const HostCall fault = Consult("checkout_layer_pixels");
   if (pixels) *pixels = nullptr;
   if (fault.fail) return fault.code;
   FrameState *frame = FrameOf(effect_ref);
@@ -49,7 +50,7 @@ PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
 }
 
 PF_Err CheckinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
-  const FaultDecision fault = Consult("checkin_layer_pixels");
+  const HostCall fault = Consult("checkin_layer_pixels");
   FrameState *frame = FrameOf(effect_ref);
   if (!frame || checkout_id != 0) return PF_Err_BAD_CALLBACK_PARAM;
   ++frame->checkins;
@@ -62,7 +63,7 @@ PF_Err CheckinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
 }
 
 PF_Err CheckoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld **output) {
-  const FaultDecision fault = Consult("checkout_output");
+  const HostCall fault = Consult("checkout_output");
   if (output) *output = nullptr;
   if (fault.fail) return fault.code;
   FrameState *frame = FrameOf(effect_ref);
@@ -114,13 +115,13 @@ FrameResult RenderFrame(Host &host, const FrameRequest &request) {
   result.err = result.pre_render.err;
 
   if (!result.err && !request.skip_render && request.output) {
-    // The output's extent is what pre-render said it will produce, within the frame.
+    // The output's extent is what pre-render said it will produce, within the frame; an area
+    // clipped to nothing is rendered as an empty extent.
     const PF_LRect &r = pre_output.result_rect;
-    if (r.left < r.right && r.top < r.bottom) {
-      request.output->effect_world()->extent_hint = {std::max(r.left, 0), std::max(r.top, 0),
-                                                     std::min(r.right, full.right),
-                                                     std::min(r.bottom, full.bottom)};
-    }
+    PF_Rect extent{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, full.right),
+                   std::min(r.bottom, full.bottom)};
+    if (extent.left >= extent.right || extent.top >= extent.bottom) extent = {0, 0, 0, 0};
+    request.output->effect_world()->extent_hint = extent;
     PF_SmartRenderInput render_input{};
     render_input.output_request = pre_input.output_request;
     render_input.bitdepth = pre_input.bitdepth;
@@ -133,6 +134,7 @@ FrameResult RenderFrame(Host &host, const FrameRequest &request) {
   }
   // The record belongs to the host once handed over, rendered or not.
   if (pre_output.delete_pre_render_data_func && pre_output.pre_render_data) {
+    const EffectCodeScope effect_code;
     pre_output.delete_pre_render_data_func(pre_output.pre_render_data);
     result.record_deleted = true;
   }

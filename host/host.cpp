@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "AE_EffectCB.h"
+#include "host/allocation_gate.h"
 
 namespace huewarp::host {
 namespace {
@@ -40,6 +41,7 @@ Host::~Host() = default;
 
 A_Err Host::Register(const char *host_name, const char *host_version) {
   registration_ = {};
+  const EffectCodeScope effect_code;
   registration_.result =
       module_.plugin_data_entry()(reinterpret_cast<PF_PluginDataPtr>(&registration_),
                                   RecordRegistration, BasicSuite(), host_name, host_version);
@@ -108,6 +110,7 @@ CommandResult Host::Send(PF_Cmd cmd, const CommandArgs &args) {
   CommandResult result;
   {
     CommandScope scope(context.get());
+    const EffectCodeScope effect_code;
     result.err = module_.effect_main()(cmd, &context->in_data, &context->out_data, args.params,
                                        args.output, args.extra);
   }

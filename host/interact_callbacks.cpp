@@ -23,7 +23,7 @@ std::string CheckoutKey(const PF_ParamDef *param) {
 }
 
 PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
-  const FaultDecision fault = Consult("add_param");
+  const HostCall fault = Consult("add_param");
   if (fault.fail) return fault.code;
   Instance *instance = InstanceOf(effect_ref);
   if (!instance || !def) return PF_Err_BAD_CALLBACK_PARAM;
@@ -31,7 +31,7 @@ PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) 
 }
 
 PF_Err RegisterUi(PF_ProgPtr effect_ref, PF_CustomUIInfo *info) {
-  const FaultDecision fault = Consult("register_ui");
+  const HostCall fault = Consult("register_ui");
   if (fault.fail) return fault.code;
   Instance *instance = InstanceOf(effect_ref);
   if (!instance || !info) return PF_Err_BAD_CALLBACK_PARAM;
@@ -40,7 +40,7 @@ PF_Err RegisterUi(PF_ProgPtr effect_ref, PF_CustomUIInfo *info) {
 
 PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long,
                      A_u_long time_scale, PF_ParamDef *param) {
-  const FaultDecision fault = Consult("checkout_param", std::to_string(index));
+  const HostCall fault = Consult("checkout_param", std::to_string(index));
   if (fault.fail) return fault.code;
   Instance *instance = InstanceOf(effect_ref);
   if (!instance || !param) return PF_Err_BAD_CALLBACK_PARAM;
@@ -50,7 +50,7 @@ PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_tim
 }
 
 PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
-  const FaultDecision fault = Consult("checkin_param");
+  const HostCall fault = Consult("checkin_param");
   if (fault.fail) return fault.code;
   Instance *instance = InstanceOf(effect_ref);
   if (!instance || !param) return PF_Err_BAD_CALLBACK_PARAM;

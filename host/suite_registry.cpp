@@ -32,9 +32,11 @@ std::string SuiteKey(const char *name, int32 version) {
 }
 
 SPErr AcquireSuite(const char *name, int32 version, const void **suite) {
+  // The key is the host's own work, made before the gate is consulted.
+  const HostCodeScope host_code;
   const std::string key = SuiteKey(name, version);
   if (suite) *suite = nullptr;
-  const FaultDecision fault = Consult("AcquireSuite", key);
+  const HostCall fault = Consult("AcquireSuite", key);
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : kSPNoError;
   CommandContext *context = CurrentCommand();
   if (!context || !name || !suite) return kSuiteNotFound;
@@ -46,8 +48,9 @@ SPErr AcquireSuite(const char *name, int32 version, const void **suite) {
 }
 
 SPErr ReleaseSuite(const char *name, int32 version) {
+  const HostCodeScope host_code;
   const std::string key = SuiteKey(name, version);
-  const FaultDecision fault = Consult("ReleaseSuite", key);
+  const HostCall fault = Consult("ReleaseSuite", key);
   // The effect has given the suite back even when the host reports an error.
   CurrentLedger().Release(Resource::kSuite, key, "ReleaseSuite");
   return fault.fail ? fault.code : kSPNoError;

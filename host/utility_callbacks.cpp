@@ -19,13 +19,15 @@ HandleService *Handles() {
 }  // namespace
 
 PF_Handle NewHandle(A_u_longlong size) {
-  if (Consult("host_new_handle").fail) return nullptr;
+  const HostCall fault = Consult("host_new_handle");
+  if (fault.fail) return nullptr;
   HandleService *handles = Handles();
   return handles ? handles->New(static_cast<std::size_t>(size)) : nullptr;
 }
 
 void *LockHandle(PF_Handle handle) {
-  if (Consult("host_lock_handle").fail) return nullptr;
+  const HostCall fault = Consult("host_lock_handle");
+  if (fault.fail) return nullptr;
   HandleService *handles = Handles();
   if (!handles || !handles->IsLive(handle)) return nullptr;
   handles->AddLock(handle, +1);
@@ -34,7 +36,7 @@ void *LockHandle(PF_Handle handle) {
 }
 
 void UnlockHandle(PF_Handle handle) {
-  Consult("host_unlock_handle");
+  const HostCall call = Consult("host_unlock_handle");
   HandleService *handles = Handles();
   if (!handles || !handles->IsLive(handle)) return;
   handles->AddLock(handle, -1);
@@ -42,25 +44,26 @@ void UnlockHandle(PF_Handle handle) {
 }
 
 void DisposeHandle(PF_Handle handle) {
-  Consult("host_dispose_handle");
+  const HostCall call = Consult("host_dispose_handle");
   if (HandleService *handles = Handles()) handles->Dispose(handle);
 }
 
 A_u_longlong HandleSize(PF_Handle handle) {
-  Consult("host_get_handle_size");
+  const HostCall call = Consult("host_get_handle_size");
   HandleService *handles = Handles();
   return handles ? handles->Size(handle) : 0;
 }
 
 PF_Err ResizeHandle(A_u_longlong, PF_Handle *) {
-  const FaultDecision fault = Consult("host_resize_handle");
+  const HostCall fault = Consult("host_resize_handle");
   return fault.fail ? fault.code : PF_Err_INVALID_CALLBACK;
 }
 
 namespace {
 
 int AnsiSprintf(A_char *buffer, const A_char *format, ...) {
-  if (Consult("sprintf").fail || !buffer || !format) return -1;
+  const HostCall fault = Consult("sprintf");
+  if (fault.fail || !buffer || !format) return -1;
   va_list args;
   va_start(args, format);
   const int n = std::vsprintf(buffer, format, args);
@@ -69,7 +72,8 @@ int AnsiSprintf(A_char *buffer, const A_char *format, ...) {
 }
 
 A_char *AnsiStrcpy(A_char *dst, const A_char *src) {
-  if (Consult("strcpy").fail || !dst || !src) return nullptr;
+  const HostCall fault = Consult("strcpy");
+  if (fault.fail || !dst || !src) return nullptr;
   return std::strcpy(dst, src);
 }
 

@@ -11,6 +11,7 @@
 #include "render/frame_record.h"
 #include "render/gradient.h"
 #include "render/pixel_mapping.h"
+#include "shell/allocation.h"
 #include "shell/debug_capture.h"
 #include "shell/global_data.h"
 #include "shell/handlers.h"
@@ -73,8 +74,10 @@ void ReadColorStops(PF_InData *in_data, const PF_ColorParamSuite1 *colors,
     }
     const double position = FrameParams{in_data, err}.Float(PositionSlotIndex(n), 0.0);
     if (err) break;
-    stops.push_back({static_cast<float>(position * 0.01), color.red * color.red,
-                     color.green * color.green, color.blue * color.blue});
+    Allocating(err, [&] {
+      stops.push_back({static_cast<float>(position * 0.01), color.red * color.red,
+                       color.green * color.green, color.blue * color.blue});
+    });
   }
 }
 
@@ -86,7 +89,9 @@ void ReadAlphaHandles(PF_InData *in_data, const StreamAccess &streams, int slots
     const double position = params.Float(AlphaPositionSlotIndex(n), 0.0);
     const double value = params.Float(AlphaValueSlotIndex(n), 0.0);
     if (err) break;
-    handles.push_back({static_cast<float>(position * 0.01), static_cast<float>(value * 0.01)});
+    Allocating(err, [&] {
+      handles.push_back({static_cast<float>(position * 0.01), static_cast<float>(value * 0.01)});
+    });
   }
 }
 
@@ -142,16 +147,19 @@ PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtr
   std::vector<AlphaHandle> handles;
   ReadAlphaHandles(in_data, streams, alpha_slots, err, handles);
 
-  if (discrete) {
-    stops = MakeDiscreteColorStops(std::move(stops));
-    handles = MakeDiscreteAlphaHandles(std::move(handles));
-  }
   const bool edge_blend = data->smoothWrap && data->cycleScale != 1.0f;
   const bool wrap_active =
       data->smoothWrap && (data->cycleScale != 1.0f || data->offsetWrapped != 0.0f ||
                            data->valuesOver1 == kValuesOver1Wrap);
-  data->alphaRamp = new AlphaRamp(handles, wrap_active, edge_blend, data->cycleScale);
-  data->colorRamp = new ColorRamp(stops, wrap_active, edge_blend, data->cycleScale);
+  // A ramp made before a failure stays in the record, which the host frees with it.
+  Allocating(err, [&] {
+    if (discrete) {
+      stops = MakeDiscreteColorStops(std::move(stops));
+      handles = MakeDiscreteAlphaHandles(std::move(handles));
+    }
+    data->alphaRamp = new AlphaRamp(handles, wrap_active, edge_blend, data->cycleScale);
+    data->colorRamp = new ColorRamp(stops, wrap_active, edge_blend, data->cycleScale);
+  });
   if (!err) {
     // Without memory for it the frame renders the slower way, with the same pixels.
     const PF_LRect &area = extra->input->output_request.rect;

@@ -102,6 +102,8 @@ PF_Err SmartRender(PF_InData *in_data, PF_OutData *out_data, PF_SmartRenderExtra
   auto *data = static_cast<PreRenderData *>(extra->input->pre_render_data);
   if (!data) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   FrameObjectsOwner owned(*data);
+  // A record whose pre-render ran out of memory has no ramps to map with.
+  if (!data->colorRamp || !data->alphaRamp) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   PF_Err err = PF_Err_NONE;
 
   PF_EffectWorld *input = nullptr;

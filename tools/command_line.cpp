@@ -51,6 +51,8 @@ render options:
   --codec NAME          movie output codec: h264, prores (422 HQ), prores4444, ffv1
   --crf N               H.264 quality, 0 (lossless) to 51; lower is better and larger (18)
   -q, --quiet           no progress on stderr
+  --max-pixels N        refuse input images of more than N pixels (268435456, 16384 x 16384);
+                        no side may exceed 30000, the largest frame a host hands over
 
 editor options:
   --scale N             image pixels per panel pixel (1 to 4; 1)
@@ -169,6 +171,10 @@ const std::vector<Option> &Options() {
        [](CommandLine &c, const std::string &v) { c.crf = Integer("--crf", v, 0, 51); }},
       {"--quiet", false, "render", [](CommandLine &c, const std::string &) { c.quiet = true; }},
       {"-q", false, "render", [](CommandLine &c, const std::string &) { c.quiet = true; }},
+      {"--max-pixels", true, "render",
+       [](CommandLine &c, const std::string &v) {
+         c.max_pixels = Integer("--max-pixels", v, 1, 900000000);
+       }},
       {"--scale", true, "editor",
        [](CommandLine &c, const std::string &v) { c.scale = Integer("--scale", v, 1, 4); }},
       {"--width", true, "editor",

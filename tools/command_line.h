@@ -3,6 +3,7 @@
 // mean to the effect is checked where they are applied.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct CommandLine {
   std::string codec;  ///< Movie output codec; empty follows the extension.
   int crf = 18;       ///< H.264 constant rate factor: lower is better and larger.
   bool quiet = false;
+  std::int64_t max_pixels = 0;  ///< Largest input image in pixels; 0 is the default limit.
   int scale = 1;
   int width = 0;  ///< Editor picture width in panel pixels; 0 is the control's own.
   int chart_width = 1024, chart_height = 512;

@@ -104,7 +104,7 @@ OIIO::TypeDesc FormatOfDepth(Depth depth) {
   return OIIO::TypeDesc::FLOAT;
 }
 
-ImageFile ReadImage(const std::string &path, int depth) {
+ImageFile ReadImage(const std::string &path, int depth, std::int64_t max_pixels) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) throw ToolError(ReadFailure(path, std::strerror(errno)));
   if (S_ISDIR(info.st_mode)) throw ToolError(ReadFailure(path, "it is a folder"));
@@ -117,6 +117,18 @@ ImageFile ReadImage(const std::string &path, int depth) {
   const OIIO::ImageSpec spec = in->spec();
   if (spec.deep || spec.width <= 0 || spec.height <= 0 || spec.depth > 1) {
     throw ToolError(ReadFailure(path, "not a flat 2D image"));
+  }
+  // The header alone is trusted this far: refuse before anything of that size is allocated.
+  const std::int64_t pixels = std::int64_t{spec.width} * spec.height;
+  const std::string size = std::to_string(spec.width) + " x " + std::to_string(spec.height);
+  if (pixels > max_pixels) {
+    throw ToolError(ReadFailure(path, size + " pixels is more than the limit of " +
+                                          std::to_string(max_pixels) +
+                                          " (raise it with --max-pixels)"));
+  }
+  if (spec.width > kMaxFrameSide || spec.height > kMaxFrameSide) {
+    throw ToolError(ReadFailure(path, size + " pixels is larger than a host frame (" +
+                                          std::to_string(kMaxFrameSide) + " a side)"));
   }
   const ChannelMap map = MapChannels(spec);
   const bool premultiplied =

@@ -5,6 +5,7 @@
 // 0..65535 become the effect's 0..32768 and back, rounded to nearest; float as it is.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <OpenImageIO/typedesc.h>
@@ -26,10 +27,18 @@ struct ImageFile {
   bool has_alpha = false;
 };
 
+/// Hosts hand over frames of at most this many pixels a side.
+constexpr int kMaxFrameSide = 30000;
+/// Images above this many pixels are refused unless asked for: 16384 x 16384, a 1 GiB frame at 8
+/// bits and four times that in float.
+constexpr std::int64_t kDefaultMaxPixels = std::int64_t{16384} * 16384;
+
 /// Reads the first image of `path` into a world of `depth`, or of the file's own depth when
-/// `depth` is 0. Grey images become grey RGB; images without alpha get alpha 1. Throws ToolError
-/// "cannot read 'PATH': reason".
-ImageFile ReadImage(const std::string &path, int depth);
+/// `depth` is 0. Grey images become grey RGB; images without alpha get alpha 1. A header that
+/// claims more than `max_pixels` pixels, or more than a host frame takes, is refused before
+/// anything is allocated. Throws ToolError "cannot read 'PATH': reason".
+ImageFile ReadImage(const std::string &path, int depth,
+                    std::int64_t max_pixels = kDefaultMaxPixels);
 
 /// Fails now, before any work, when no writer knows the extension of `path`.
 void CheckImageFormat(const std::string &path);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "host/instance.h"
 
@@ -15,5 +16,8 @@ void SaveProjectFile(host::Instance &instance, const std::string &path);
 /// Loads settings saved by SaveProjectFile into a freshly set-up instance. Throws ToolError
 /// naming the file and the parameter at fault.
 void LoadProjectFile(host::Instance &instance, const std::string &path);
+/// Loads a project from its text. Throws ToolError, or a JSON parse error, naming what is wrong:
+/// wrong types, out-of-range numbers, too many parameters or keyframes, nesting too deep.
+void LoadProject(host::Instance &instance, std::string_view text);
 
 }  // namespace huewarp::tool

@@ -26,6 +26,7 @@ struct RenderPlan {
   int depth = 0;
   bool sequence = false;
   bool quiet = false;
+  std::int64_t max_pixels = kDefaultMaxPixels;
 };
 
 /// Renders one frame from `still` (or the frame's own input file) into its output file.
@@ -35,7 +36,7 @@ void RenderFrame(EffectSession &session, const RenderPlan &plan, const ImageFile
   const std::string out_path = FramePath(plan.output, frame);
   PendingFile file(out_path);
   std::optional<ImageFile> own;
-  if (!still) own = ReadImage(in_path, plan.depth);
+  if (!still) own = ReadImage(in_path, plan.depth, plan.max_pixels);
   const ImageFile &input = still ? *still : *own;
   host::World output(input.world.width(), input.world.height(), input.world.depth());
   try {
@@ -92,6 +93,7 @@ int RunRender(const CommandLine &options) {
   plan.output = options.files[1];
   plan.rate = ParseFrameRate(options.fps);
   plan.depth = options.depth;
+  if (options.max_pixels) plan.max_pixels = options.max_pixels;
   plan.sequence = options.frames.has_value();
   plan.quiet = options.quiet;
   if (options.frames) plan.frames = ParseFrameList(*options.frames);
@@ -113,7 +115,7 @@ int RunRender(const CommandLine &options) {
   ApplySettings(session.NewInstance(), options, plan.rate);
 
   std::optional<ImageFile> still;
-  if (!HasFramePattern(plan.input)) still = ReadImage(plan.input, plan.depth);
+  if (!HasFramePattern(plan.input)) still = ReadImage(plan.input, plan.depth, plan.max_pixels);
   for (const std::string &fault : options.faults) session.ArmFault(fault);
   RenderFrames(session, plan, still ? &*still : nullptr, jobs);
   return 0;

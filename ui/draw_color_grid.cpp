@@ -12,6 +12,7 @@
 #include "params/param_streams.h"
 #include "params/param_writes.h"
 #include "render/pixel_mapping.h"
+#include "shell/allocation.h"
 #include "shell/global_data.h"
 #include "shell/scoped_handle.h"
 #include "shell/suites.h"
@@ -100,9 +101,11 @@ void PaintControl(PF_InData *in_data, PF_OutData *out_data, const Canvas &canvas
   if (err) return;
   const ScopedSuite<PF_ColorParamSuite1> colors(in_data, kColorParamSuite, out_data);
   VisibleSlots visible;
-  const Gradient gradient =
-      BuildGradient(in_data, *colors.get(), streams, params, record, visible, err);
-  PaintGradientColumns(canvas, gradient, static_cast<float>(params.cycleScale), err);
+  std::optional<Gradient> gradient;
+  Allocating(err, [&] {
+    gradient.emplace(BuildGradient(in_data, *colors.get(), streams, params, record, visible, err));
+  });
+  if (gradient) PaintGradientColumns(canvas, *gradient, static_cast<float>(params.cycleScale), err);
   PaintMarkers(canvas, params, record, visible, err);
   PaintButtons(canvas, params.lockAlpha, err);
 }

@@ -1,9 +1,11 @@
 // The three colour columns of the ColorGrid control and the checkerboards that show
 // transparency. Every row and every checker cell is its own filled rectangle.
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "render/pixel_mapping.h"
+#include "shell/allocation.h"
 #include "ui/editor_draw.h"
 #include "ui/layout.h"
 
@@ -85,14 +87,18 @@ void PaintCheckerRow(const Canvas &canvas, const Column &overlay, int i, float k
 }  // namespace
 
 void PaintInputStrip(const Canvas &canvas, const EditorParams &params, PF_Err &err) {
-  std::vector<ColorStop> stops = ReferenceStops(params.inputRange);
-  const ColorRamp reference(stops, false, false, 1.0f);
+  std::optional<ColorRamp> reference;
+  Allocating(err, [&] {
+    std::vector<ColorStop> stops = ReferenceStops(params.inputRange);
+    reference.emplace(stops, false, false, 1.0f);
+  });
+  if (!reference) return;
   const float offset = OffsetWrapped(params.offset);
   const Column strip = LayoutOf(canvas.frame).strip;
   for (int i = kFirstRow; i < kEndRow && !err; ++i) {
     float u = static_cast<float>(std::fmod(offset + RowPosition(i), 1.0));
     if (params.flip) u = 1.0f - u;
-    const Rgb c = SampleColor(reference, u, 1.0f);
+    const Rgb c = SampleColor(*reference, u, 1.0f);
     // Alpha is shown as 7-row bands of the checker greys whose opacity grows with the input.
     const DRAWBOT_ColorRGBA color = params.inputRange == kInputAlpha
                                         ? Grey(i % 14 < 7 ? kCheckerLight : kCheckerDark, c.red)

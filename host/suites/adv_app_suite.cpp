@@ -9,7 +9,7 @@ namespace huewarp::host {
 namespace {
 
 PF_Err InfoDrawText(const A_char *line1, const A_char *line2) {
-  const FaultDecision fault = Consult("PF_InfoDrawText");
+  const HostCall fault = Consult("PF_InfoDrawText");
   if (fault.fail) return fault.code;
   CommandContext *context = CurrentCommand();
   if (!context || !context->host) return PF_Err_BAD_CALLBACK_PARAM;

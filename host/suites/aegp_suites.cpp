@@ -19,7 +19,7 @@ bool KnownPluginId(const CommandContext &command, AEGP_PluginID id) {
 
 A_Err GetNewEffectForEffect(AEGP_PluginID plugin_id, PF_ProgPtr effect_pp_ref,
                             AEGP_EffectRefH *effect) {
-  const FaultDecision fault = Consult("AEGP_GetNewEffectForEffect");
+  const HostCall fault = Consult("AEGP_GetNewEffectForEffect");
   if (effect) *effect = nullptr;
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : A_Err_NONE;
   CommandContext *command = CommandFromRef(effect_pp_ref);
@@ -32,7 +32,7 @@ A_Err GetNewEffectForEffect(AEGP_PluginID plugin_id, PF_ProgPtr effect_pp_ref,
 
 A_Err GetNewEffectStreamByIndex(AEGP_PluginID plugin_id, AEGP_EffectRefH effect,
                                 PF_ParamIndex index, AEGP_StreamRefH *stream) {
-  const FaultDecision fault = Consult("AEGP_GetNewEffectStreamByIndex");
+  const HostCall fault = Consult("AEGP_GetNewEffectStreamByIndex");
   if (stream) *stream = nullptr;
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : A_Err_NONE;
   CommandContext *command = CurrentCommand();
@@ -46,7 +46,7 @@ A_Err GetNewEffectStreamByIndex(AEGP_PluginID plugin_id, AEGP_EffectRefH effect,
 }
 
 A_Err DisposeStream(AEGP_StreamRefH stream) {
-  const FaultDecision fault = Consult("AEGP_DisposeStream");
+  const HostCall fault = Consult("AEGP_DisposeStream");
   const std::string name = StreamName(stream);
   // Given back even when the host reports an error.
   if (!DisposeStreamRef(stream)) return A_Err_PARAMETER;
@@ -55,7 +55,7 @@ A_Err DisposeStream(AEGP_StreamRefH stream) {
 }
 
 A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream, AEGP_StreamValue *value) {
-  const FaultDecision fault = Consult("AEGP_SetStreamValue");
+  const HostCall fault = Consult("AEGP_SetStreamValue");
   if (fault.fail) return fault.code;
   StreamRefInfo info;
   CommandContext *command = CurrentCommand();
@@ -88,7 +88,7 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream, AEGP_Strea
 }
 
 A_Err GetDynamicStreamFlags(AEGP_StreamRefH stream, AEGP_DynStreamFlags *flags) {
-  const FaultDecision fault = Consult("AEGP_GetDynamicStreamFlags");
+  const HostCall fault = Consult("AEGP_GetDynamicStreamFlags");
   if (fault.fail) return fault.code;
   StreamRefInfo info;
   if (!flags || !LookUpStreamRef(stream, &info)) return A_Err_PARAMETER;
@@ -98,7 +98,7 @@ A_Err GetDynamicStreamFlags(AEGP_StreamRefH stream, AEGP_DynStreamFlags *flags) 
 
 A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream, AEGP_DynStreamFlags flag, A_Boolean undoable,
                            A_Boolean set) {
-  const FaultDecision fault = Consult("AEGP_SetDynamicStreamFlag");
+  const HostCall fault = Consult("AEGP_SetDynamicStreamFlag");
   if (fault.fail) return fault.code;
   StreamRefInfo info;
   if (!LookUpStreamRef(stream, &info)) return A_Err_PARAMETER;

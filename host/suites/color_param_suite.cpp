@@ -8,7 +8,7 @@ namespace huewarp::host {
 namespace {
 
 PF_Err GetFloatingPointColorFromColorDef(PF_ProgPtr, const PF_ParamDef *def, PF_PixelFloat *color) {
-  const FaultDecision fault = Consult("PF_GetFloatingPointColorFromColorDef");
+  const HostCall fault = Consult("PF_GetFloatingPointColorFromColorDef");
   if (fault.fail) return fault.code;
   if (!def || !color || def->param_type != PF_Param_COLOR) return PF_Err_BAD_CALLBACK_PARAM;
   if (const auto stamped = StampedFloatColor(*def)) {

@@ -10,7 +10,7 @@ namespace {
 
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef *ref) {
   if (ref) *ref = nullptr;
-  const FaultDecision fault = Consult("PF_GetDrawingReference");
+  const HostCall fault = Consult("PF_GetDrawingReference");
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : PF_Err_NONE;
   // Only a draw event's context has a drawing.
   Drawing *d = DrawingOfContext(context);

@@ -10,7 +10,7 @@ namespace {
 
 SPErr GetSupplier(DRAWBOT_DrawRef ref, DRAWBOT_SupplierRef *supplier) {
   if (supplier) *supplier = nullptr;
-  const FaultDecision fault = Consult("GetSupplier");
+  const HostCall fault = Consult("GetSupplier");
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : kSPNoError;
   Drawing *d = Drawing::OfDrawRef(ref);
   if (!d || !supplier) return kDrawbotBadRef;
@@ -20,7 +20,7 @@ SPErr GetSupplier(DRAWBOT_DrawRef ref, DRAWBOT_SupplierRef *supplier) {
 
 SPErr GetSurface(DRAWBOT_DrawRef ref, DRAWBOT_SurfaceRef *surface) {
   if (surface) *surface = nullptr;
-  const FaultDecision fault = Consult("GetSurface");
+  const HostCall fault = Consult("GetSurface");
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : kSPNoError;
   Drawing *d = Drawing::OfDrawRef(ref);
   if (!d || !surface) return kDrawbotBadRef;

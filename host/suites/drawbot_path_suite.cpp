@@ -11,7 +11,7 @@ namespace {
 /// Passes the gate, finds the path's drawing and runs `add` on it.
 template <class Add>
 SPErr OnPath(const char *op, DRAWBOT_PathRef path, Add add) {
-  const FaultDecision fault = Consult(op);
+  const HostCall fault = Consult(op);
   if (fault.fail) return fault.code;
   Drawing *d = Drawing::Owning(path);
   return d ? add(*d) : kDrawbotBadRef;

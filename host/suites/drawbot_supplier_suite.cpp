@@ -16,7 +16,7 @@ constexpr float kDefaultFontSize = 12.0f;
 template <class Ref, class Make>
 SPErr MakeObject(const char *op, DRAWBOT_SupplierRef supplier, bool args_ok, Ref *out, Make make) {
   if (out) *out = nullptr;
-  const FaultDecision fault = Consult(op);
+  const HostCall fault = Consult(op);
   if (fault.fail) return fault.kind == FaultKind::kError ? fault.code : kSPNoError;
   Drawing *d = Drawing::OfSupplier(supplier);
   if (!d || !args_ok || !out) return kDrawbotBadRef;
@@ -46,7 +46,7 @@ SPErr NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef *path) {
 }
 
 SPErr SupportsText(DRAWBOT_SupplierRef supplier, DRAWBOT_Boolean *supports) {
-  const FaultDecision fault = Consult("SupportsText");
+  const HostCall fault = Consult("SupportsText");
   if (fault.fail) return fault.code;
   if (!Drawing::OfSupplier(supplier) || !supports) return kDrawbotBadRef;
   *supports = 1;
@@ -54,7 +54,7 @@ SPErr SupportsText(DRAWBOT_SupplierRef supplier, DRAWBOT_Boolean *supports) {
 }
 
 SPErr GetDefaultFontSize(DRAWBOT_SupplierRef supplier, float *size) {
-  const FaultDecision fault = Consult("GetDefaultFontSize");
+  const HostCall fault = Consult("GetDefaultFontSize");
   if (fault.fail) return fault.code;
   if (!Drawing::OfSupplier(supplier) || !size) return kDrawbotBadRef;
   *size = kDefaultFontSize;
@@ -62,13 +62,13 @@ SPErr GetDefaultFontSize(DRAWBOT_SupplierRef supplier, float *size) {
 }
 
 SPErr RetainObject(DRAWBOT_ObjectRef object) {
-  const FaultDecision fault = Consult("RetainObject");
+  const HostCall fault = Consult("RetainObject");
   if (fault.fail) return fault.code;
   return Drawing::RetainObject(object);
 }
 
 SPErr ReleaseObject(DRAWBOT_ObjectRef object) {
-  const FaultDecision fault = Consult("ReleaseObject");
+  const HostCall fault = Consult("ReleaseObject");
   // The effect has given the object back even when the host reports an error.
   const SPErr err = Drawing::ReleaseObject(object);
   return fault.fail ? fault.code : err;

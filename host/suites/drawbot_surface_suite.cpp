@@ -12,7 +12,7 @@ namespace {
 /// Passes the gate, finds the surface's drawing and runs `record` on it.
 template <class Record>
 SPErr OnSurface(const char *op, DRAWBOT_SurfaceRef surface, Record record) {
-  const FaultDecision fault = Consult(op);
+  const HostCall fault = Consult(op);
   if (fault.fail) return fault.code;
   Drawing *d = Drawing::OfSurface(surface);
   return d ? record(*d) : kDrawbotBadRef;

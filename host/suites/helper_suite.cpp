@@ -11,7 +11,7 @@ namespace {
 // The published entry takes a legacy enum, which GNU compilers make one byte; a host built with
 // the vendor's compiler reads four, and so does this one.
 PF_Err SetCurrentExtendedTool(A_long tool) {
-  const FaultDecision fault = Consult("PF_SetCurrentExtendedTool");
+  const HostCall fault = Consult("PF_SetCurrentExtendedTool");
   if (fault.fail) return fault.code;
   CommandContext *context = CurrentCommand();
   if (!context || !context->host) return PF_Err_BAD_CALLBACK_PARAM;

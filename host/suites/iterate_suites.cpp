@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AE_EffectCBSuites.h"
+#include "host/allocation_gate.h"
 #include "host/command_context.h"
 #include "host/host.h"
 #include "host/suites/suites.h"
@@ -32,7 +33,7 @@ int ThreadCount(const PF_InData *in_data) {
 template <class Pixel, class Fn>
 PF_Err Iterate(const char *suite, PF_InData *in_data, PF_EffectWorld *src, const PF_Rect *area,
                void *refcon, Fn pix_fn, PF_EffectWorld *dst) {
-  const FaultDecision fault = Consult("iterate", suite);
+  const HostCall fault = Consult("iterate", suite);
   if (fault.fail) return fault.code;
   if (!dst || !pix_fn) return PF_Err_BAD_CALLBACK_PARAM;
   PF_Rect r = area ? *area : PF_Rect{0, 0, dst->width, dst->height};
@@ -50,6 +51,8 @@ PF_Err Iterate(const char *suite, PF_InData *in_data, PF_EffectWorld *src, const
   std::atomic<int> next_band{0};
   std::atomic<PF_Err> first_error{PF_Err_NONE};
   auto work = [&] {
+    // The pixel callbacks are the effect's code, on whichever thread runs the band.
+    const EffectCodeScope effect_code;
     for (int band = next_band++; band < bands && first_error == PF_Err_NONE; band = next_band++) {
       const int y0 = r.top + band * kRowsPerBand;
       const int y1 = std::min(y0 + kRowsPerBand, static_cast<int>(r.bottom));

@@ -9,7 +9,7 @@ namespace huewarp::host {
 namespace {
 
 PF_Err UpdateParamUI(PF_ProgPtr effect_ref, PF_ParamIndex index, const PF_ParamDef *def) {
-  const FaultDecision fault = Consult("PF_UpdateParamUI");
+  const HostCall fault = Consult("PF_UpdateParamUI");
   if (fault.fail) return fault.code;
   CommandContext *command = CommandFromRef(effect_ref);
   if (!command || !command->instance || !def) return PF_Err_BAD_CALLBACK_PARAM;

@@ -9,7 +9,7 @@ namespace huewarp::host {
 namespace {
 
 PF_Err AddSupportedPixelFormat(PF_ProgPtr effect_ref, PrPixelFormat format) {
-  const FaultDecision fault = Consult("AddSupportedPixelFormat");
+  const HostCall fault = Consult("AddSupportedPixelFormat");
   if (fault.fail) return fault.code;
   CommandContext *context = CommandFromRef(effect_ref);
   if (!context) return PF_Err_BAD_CALLBACK_PARAM;
@@ -18,7 +18,7 @@ PF_Err AddSupportedPixelFormat(PF_ProgPtr effect_ref, PrPixelFormat format) {
 }
 
 PF_Err ClearSupportedPixelFormats(PF_ProgPtr effect_ref) {
-  const FaultDecision fault = Consult("ClearSupportedPixelFormats");
+  const HostCall fault = Consult("ClearSupportedPixelFormats");
   if (fault.fail) return fault.code;
   CommandContext *context = CommandFromRef(effect_ref);
   if (!context) return PF_Err_BAD_CALLBACK_PARAM;

@@ -16,7 +16,7 @@ namespace {
 A_Err NotImplemented() { return A_Err_GENERIC; }
 
 A_Err RegisterWithAEGP(AEGP_GlobalRefcon, const A_char *, AEGP_PluginID *plugin_id) {
-  const FaultDecision fault = Consult("AEGP_RegisterWithAEGP");
+  const HostCall fault = Consult("AEGP_RegisterWithAEGP");
   if (fault.fail) return fault.code;
   CommandContext *context = CurrentCommand();
   if (!context || !plugin_id) return A_Err_PARAMETER;
@@ -27,7 +27,7 @@ A_Err RegisterWithAEGP(AEGP_GlobalRefcon, const A_char *, AEGP_PluginID *plugin_
 constexpr const char *kUndoGroupKey = "undo group";
 
 A_Err StartUndoGroup(const A_char *name) {
-  const FaultDecision fault = Consult("AEGP_StartUndoGroup");
+  const HostCall fault = Consult("AEGP_StartUndoGroup");
   if (fault.fail) return fault.code;
   CommandContext *context = CurrentCommand();
   if (!context || !context->instance || !name) return A_Err_PARAMETER;
@@ -37,7 +37,7 @@ A_Err StartUndoGroup(const A_char *name) {
 }
 
 A_Err EndUndoGroup() {
-  const FaultDecision fault = Consult("AEGP_EndUndoGroup");
+  const HostCall fault = Consult("AEGP_EndUndoGroup");
   CommandContext *context = CurrentCommand();
   if (!context || !context->instance) return A_Err_PARAMETER;
   // Closing without an open group is a ledger violation and leaves the history alone.

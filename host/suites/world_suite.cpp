@@ -8,7 +8,7 @@ namespace huewarp::host {
 namespace {
 
 PF_Err GetPixelFormat(const PF_EffectWorld *world, PF_PixelFormat *format) {
-  const FaultDecision fault = Consult("PF_GetPixelFormat");
+  const HostCall fault = Consult("PF_GetPixelFormat");
   if (fault.fail) return fault.code;
   const World *w = World::FromEffectWorld(world);
   if (!w || !format) return PF_Err_BAD_CALLBACK_PARAM;

@@ -10,6 +10,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -152,6 +153,163 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"SequenceWithoutPattern",
                     Render({"--frames", "0-2"}),
                     {"'out.png'", "frame-number pattern"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Hostile files: headers that claim more pixels than anyone should allocate, and project files
+// built to exhaust the loader. Each is refused in one line before the damage is done.
+
+/// A PNG whose header claims `width` x `height` RGBA pixels, with no pixels behind it.
+std::string PngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
+  auto be32 = [](std::uint32_t v) {
+    return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 8), static_cast<char>(v)};
+  };
+  auto crc = [](const std::string &bytes) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+      c ^= b;
+      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+  };
+  auto chunk = [&](const std::string &type, const std::string &data) {
+    return be32(static_cast<std::uint32_t>(data.size())) + type + data + be32(crc(type + data));
+  };
+  const std::string ihdr = be32(width) + be32(height) + std::string("\x08\x06\0\0\0", 5);
+  return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) +
+         chunk("IDAT", std::string("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", "");
+}
+
+/// A scanline OpenEXR header (half RGBA, uncompressed) that claims `side` x `side` pixels, with
+/// its line offset table but no pixels.
+std::string ExrHeaderClaiming(std::int32_t side) {
+  auto le32 = [](std::int32_t v) {
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &v, 4);
+    return bytes;
+  };
+  auto attr = [&](const std::string &name, const std::string &type, const std::string &value) {
+    return name + '\0' + type + '\0' + le32(static_cast<std::int32_t>(value.size())) + value;
+  };
+  std::string channels;
+  for (const char *c : {"A", "B", "G", "R"}) {
+    channels += std::string(c) + '\0' + le32(1) + std::string(4, '\0') + le32(1) + le32(1);
+  }
+  channels += '\0';
+  const std::string box = le32(0) + le32(0) + le32(side - 1) + le32(side - 1);
+  const float one = 1.0f;
+  std::string one_bytes(4, '\0');
+  std::memcpy(one_bytes.data(), &one, 4);
+  return std::string("\x76\x2f\x31\x01", 4) + le32(2) + attr("channels", "chlist", channels) +
+         attr("compression", "compression", std::string(1, '\0')) +
+         attr("dataWindow", "box2i", box) + attr("displayWindow", "box2i", box) +
+         attr("lineOrder", "lineOrder", std::string(1, '\0')) +
+         attr("pixelAspectRatio", "float", one_bytes) +
+         attr("screenWindowCenter", "v2f", std::string(8, '\0')) +
+         attr("screenWindowWidth", "float", one_bytes) + '\0' +
+         std::string(static_cast<std::size_t>(side) * 8, '\0');
+}
+
+std::string Repeated(const std::string &piece, int times) {
+  std::string text;
+  text.reserve(piece.size() * times);
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+struct HostileCase {
+  const char *name;
+  const char *file;
+  std::string (*content)();
+  std::vector<std::string> args;
+  std::vector<std::string> message_parts;
+};
+
+void PrintTo(const HostileCase &c, std::ostream *os) { *os << c.name; }
+
+class HostileFiles : public CliTest, public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostileFiles, AreRefusedInOneLine) {
+  const HostileCase &c = GetParam();
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
+  std::ofstream(Path(c.file), std::ios::binary) << c.content();
+  const auto before = Files();
+
+  const Outcome r = Huewarp(c.args);
+  EXPECT_EQ(r.status, 1);
+  const auto lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 1u) << r.err;
+  for (const std::string &part : c.message_parts) {
+    EXPECT_NE(lines[0].find(part), std::string::npos) << "missing \"" << part << "\" in " << r.err;
+  }
+  EXPECT_EQ(Files(), before);
+}
+
+std::string ProjectOf(const std::string &parameters) {
+  return R"({"huewarp_project": 1, "effect": "QuillmereHuewarp", "parameters": )" + parameters +
+         "}";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostileFiles,
+    ::testing::Values(
+        HostileCase{"HugePngHeader",
+                    "huge.png",
+                    [] { return PngHeaderClaiming(100000, 100000); },
+                    {"render", "huge.png", "out.png"},
+                    {"cannot read 'huge.png'", "100000 x 100000", "--max-pixels"}},
+        HostileCase{"HugeExrHeader",
+                    "huge.exr",
+                    [] { return ExrHeaderClaiming(100000); },
+                    {"render", "huge.exr", "out.exr"},
+                    {"cannot read 'huge.exr'", "100000 x 100000", "--max-pixels"}},
+        HostileCase{"WiderThanAHostFrame",
+                    "wide.png",
+                    [] { return PngHeaderClaiming(40000, 100); },
+                    {"render", "wide.png", "out.png", "--max-pixels", "900000000"},
+                    {"cannot read 'wide.png'", "40000 x 100", "30000 a side"}},
+        HostileCase{"ImageAboveALoweredLimit",
+                    "small.png",
+                    [] { return PngHeaderClaiming(64, 64); },
+                    {"render", "small.png", "out.png", "--max-pixels", "4000"},
+                    {"64 x 64", "limit of 4000"}},
+        HostileCase{"ProjectWithAMillionStops",
+                    "million.json",
+                    [] {
+                      return ProjectOf("[" + Repeated(R"({"id": 16, "value": 50},)", 999999) +
+                                       R"({"id": 16, "value": 50}])");
+                    },
+                    {"render", "in.png", "out.png", "--project", "million.json"},
+                    {"'million.json'", "1000000 parameters"}},
+        HostileCase{"ProjectNestedDeep",
+                    "deep.json",
+                    [] { return ProjectOf(Repeated("[", 100000) + Repeated("]", 100000)); },
+                    {"render", "in.png", "out.png", "--project", "deep.json"},
+                    {"'deep.json'", "nested more than"}},
+        HostileCase{"ProjectIdOfTheWrongType",
+                    "types.json",
+                    [] { return ProjectOf(R"([{"id": "2", "value": 3}])"); },
+                    {"render", "in.png", "out.png", "--project", "types.json"},
+                    {"'types.json'", "id is string, not an integer"}},
+        HostileCase{"ProjectIdBeyondAnInteger",
+                    "types.json",
+                    [] { return ProjectOf(R"([{"id": 1e300}])"); },
+                    {"render", "in.png", "out.png", "--project", "types.json"},
+                    {"'types.json'", "id is number, not an integer"}},
+        HostileCase{"ProjectParametersNotAList",
+                    "types.json",
+                    [] { return ProjectOf(R"({"id": 2})"); },
+                    {"render", "in.png", "out.png", "--project", "types.json"},
+                    {"'types.json'", "parameters is object, not a list"}},
+        HostileCase{
+            "ProjectKeyframeTimeOfTheWrongType",
+            "types.json",
+            [] {
+              return ProjectOf(
+                  R"([{"id": 3, "value": "Clamp", "keyframes": [{"time": 5, "value": "Bounce"}]}])");
+            },
+            {"render", "in.png", "out.png", "--project", "types.json"},
+            {"'types.json'", "keyframe time is number"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, FailedRenderKeepsThePreviousOutputAndTheFramesBeforeIt) {
