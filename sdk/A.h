@@ -23,7 +23,8 @@ typedef A_u_longlong A_HandleSize;
 typedef intptr_t A_intptr_t;
 typedef A_u_short A_UTF16Char;
 
-// One byte with GNU compilers, four with the vendor's; see the effect's notes on calling conventions.
+// One byte with GNU compilers, four with the vendor's; see the effect's notes on calling
+// conventions.
 #if defined(__GNUC__) || defined(__MWERKS__)
 typedef A_char A_LegacyEnumType;
 #else

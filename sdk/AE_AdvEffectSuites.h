@@ -20,8 +20,7 @@ typedef struct PF_AdvAppSuite2 {
   PF_Err (*PF_RefreshAllWindows)(void);
   PF_Err (*PF_InfoDrawText)(const A_char *line1Z0, const A_char *line2Z0);
   PF_Err (*PF_InfoDrawColor)(PF_Pixel color);
-  PF_Err (*PF_InfoDrawText3)(const A_char *line1Z0, const A_char *line2Z0,
-                             const A_char *line3Z0);
+  PF_Err (*PF_InfoDrawText3)(const A_char *line1Z0, const A_char *line2Z0, const A_char *line3Z0);
   PF_Err (*PF_InfoDrawText3Plus)(const A_char *line1Z0, const A_char *line2_jrZ0,
                                  const A_char *line2_jlZ0, const A_char *line3_jrZ0,
                                  const A_char *line3_jlZ0);

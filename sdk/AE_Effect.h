@@ -641,12 +641,7 @@ enum {
   PF_Arbitrary_SCAN_FUNC
 };
 
-enum {
-  PF_ArbCompare_EQUAL = 0,
-  PF_ArbCompare_LESS,
-  PF_ArbCompare_MORE,
-  PF_ArbCompare_NOT_EQUAL
-};
+enum { PF_ArbCompare_EQUAL = 0, PF_ArbCompare_LESS, PF_ArbCompare_MORE, PF_ArbCompare_NOT_EQUAL };
 
 enum { PF_ArbPrint_NONE = 0, PF_ArbPrint_ABBREVIATED = 1 };
 
@@ -692,23 +687,23 @@ enum { PF_Stage_DEVELOP = 0, PF_Stage_ALPHA, PF_Stage_BETA, PF_Stage_RELEASE };
 #define PF_Vers_VERS_HIGH_SHIFT 26
 #define PF_Vers_VERS_LOW_SHIFT 3
 
-#define PF_VERSION(vers, subvers, bugvers, stage, build)                                  \
-  (A_u_long)(((((A_u_long)(vers) >> PF_Vers_VERS_LOW_SHIFT) & PF_Vers_VERS_HIGH_BITS)      \
-              << PF_Vers_VERS_HIGH_SHIFT) |                                                \
-             (((A_u_long)(vers)&PF_Vers_VERS_BITS) << PF_Vers_VERS_SHIFT) |                \
-             (((A_u_long)(subvers)&PF_Vers_SUBVERS_BITS) << PF_Vers_SUBVERS_SHIFT) |       \
-             (((A_u_long)(bugvers)&PF_Vers_BUGFIX_BITS) << PF_Vers_BUGFIX_SHIFT) |         \
-             (((A_u_long)(stage)&PF_Vers_STAGE_BITS) << PF_Vers_STAGE_SHIFT) |             \
+#define PF_VERSION(vers, subvers, bugvers, stage, build)                              \
+  (A_u_long)(((((A_u_long)(vers) >> PF_Vers_VERS_LOW_SHIFT) & PF_Vers_VERS_HIGH_BITS) \
+              << PF_Vers_VERS_HIGH_SHIFT) |                                           \
+             (((A_u_long)(vers)&PF_Vers_VERS_BITS) << PF_Vers_VERS_SHIFT) |           \
+             (((A_u_long)(subvers)&PF_Vers_SUBVERS_BITS) << PF_Vers_SUBVERS_SHIFT) |  \
+             (((A_u_long)(bugvers)&PF_Vers_BUGFIX_BITS) << PF_Vers_BUGFIX_SHIFT) |    \
+             (((A_u_long)(stage)&PF_Vers_STAGE_BITS) << PF_Vers_STAGE_SHIFT) |        \
              (((A_u_long)(build)&PF_Vers_BUILD_BITS) << PF_Vers_BUILD_SHIFT))
 
-#define PF_CHECKOUT_PARAM(IN_DATA, INDEX, TIME, STEP, SCALE, PARAM)                        \
-  ((*(IN_DATA)->inter.checkout_param)((IN_DATA)->effect_ref, (INDEX), (TIME), (STEP),     \
-                                      (SCALE), (PARAM)))
-#define PF_CHECKIN_PARAM(IN_DATA, PARAM)                                                   \
+#define PF_CHECKOUT_PARAM(IN_DATA, INDEX, TIME, STEP, SCALE, PARAM)                            \
+  ((*(IN_DATA)->inter.checkout_param)((IN_DATA)->effect_ref, (INDEX), (TIME), (STEP), (SCALE), \
+                                      (PARAM)))
+#define PF_CHECKIN_PARAM(IN_DATA, PARAM) \
   ((*(IN_DATA)->inter.checkin_param)((IN_DATA)->effect_ref, (PARAM)))
-#define PF_ADD_PARAM(IN_DATA, INDEX, DEF)                                                  \
+#define PF_ADD_PARAM(IN_DATA, INDEX, DEF) \
   ((*(IN_DATA)->inter.add_param)((IN_DATA)->effect_ref, (INDEX), (DEF)))
-#define PF_REGISTER_UI(IN_DATA, CUST_INFO)                                                 \
+#define PF_REGISTER_UI(IN_DATA, CUST_INFO) \
   ((*(IN_DATA)->inter.register_ui)((IN_DATA)->effect_ref, (CUST_INFO)))
 
 #ifdef __cplusplus
@@ -764,22 +759,17 @@ static_assert(sizeof(PF_InteractCallbacks) == 176 &&
 static_assert(sizeof(PF_InData) == 408 && offsetof(PF_InData, utils) == 176 &&
                   offsetof(PF_InData, effect_ref) == 184 && offsetof(PF_InData, appl_id) == 204 &&
                   offsetof(PF_InData, current_time) == 224 &&
-                  offsetof(PF_InData, time_step) == 228 &&
-                  offsetof(PF_InData, time_scale) == 240 &&
-                  offsetof(PF_InData, extent_hint) == 260 &&
-                  offsetof(PF_InData, in_flags) == 308 &&
-                  offsetof(PF_InData, global_data) == 312 &&
-                  offsetof(PF_InData, src_snd) == 352 &&
+                  offsetof(PF_InData, time_step) == 228 && offsetof(PF_InData, time_scale) == 240 &&
+                  offsetof(PF_InData, extent_hint) == 260 && offsetof(PF_InData, in_flags) == 308 &&
+                  offsetof(PF_InData, global_data) == 312 && offsetof(PF_InData, src_snd) == 352 &&
                   offsetof(PF_InData, pica_basicP) == 384 &&
                   offsetof(PF_InData, shutter_phase) == 400,
               "PF_InData layout");
 static_assert(sizeof(PF_OutData) == 408 && offsetof(PF_OutData, name) == 4 &&
                   offsetof(PF_OutData, global_data) == 40 &&
-                  offsetof(PF_OutData, num_params) == 48 &&
-                  offsetof(PF_OutData, out_flags) == 96 &&
+                  offsetof(PF_OutData, num_params) == 48 && offsetof(PF_OutData, out_flags) == 96 &&
                   offsetof(PF_OutData, return_msg) == 100 &&
-                  offsetof(PF_OutData, dest_snd) == 368 &&
-                  offsetof(PF_OutData, out_flags2) == 400,
+                  offsetof(PF_OutData, dest_snd) == 368 && offsetof(PF_OutData, out_flags2) == 400,
               "PF_OutData layout");
 static_assert(sizeof(PF_ArbParamsExtra) == 48 && offsetof(PF_ArbParamsExtra, u) == 8 &&
                   offsetof(PF_ArbParamsExtra, u.copy_func_params.dst_arbPH) == 24 &&

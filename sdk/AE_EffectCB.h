@@ -12,8 +12,8 @@ typedef PF_Err (*PF_IteratePixel8Func)(void *refconP, A_long xL, A_long yL, PF_P
                                        PF_Pixel *outP);
 typedef PF_Err (*PF_IteratePixel16Func)(void *refconP, A_long xL, A_long yL, PF_Pixel16 *inP,
                                         PF_Pixel16 *outP);
-typedef PF_Err (*PF_IteratePixelFloatFunc)(void *refconP, A_long xL, A_long yL,
-                                           PF_PixelFloat *inP, PF_PixelFloat *outP);
+typedef PF_Err (*PF_IteratePixelFloatFunc)(void *refconP, A_long xL, A_long yL, PF_PixelFloat *inP,
+                                           PF_PixelFloat *outP);
 
 // Types of callbacks the effect never calls; they only hold their places in the tables.
 typedef A_long PF_ModeFlags;
@@ -58,8 +58,8 @@ typedef struct {
 typedef struct _PF_UtilCallbacks {
   PF_Err (*begin_sampling)(PF_ProgPtr effect_ref, PF_Quality qual, PF_ModeFlags mf,
                            PF_SampPB *params);
-  PF_Err (*subpixel_sample)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y,
-                            const PF_SampPB *params, PF_Pixel *dst_pixel);
+  PF_Err (*subpixel_sample)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y, const PF_SampPB *params,
+                            PF_Pixel *dst_pixel);
   PF_Err (*area_sample)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y, const PF_SampPB *params,
                         PF_Pixel *dst_pixel);
   void *get_batch_func_is_deprecated;
@@ -85,16 +85,15 @@ typedef struct _PF_UtilCallbacks {
   PF_Err (*premultiply)(PF_ProgPtr effect_ref, A_long forward, PF_EffectWorld *dst);
   PF_Err (*premultiply_color)(PF_ProgPtr effect_ref, PF_EffectWorld *src, const PF_Pixel *color,
                               A_long forward, PF_EffectWorld *dst);
-  PF_Err (*new_world)(PF_ProgPtr effect_ref, A_long width, A_long height,
-                      PF_NewWorldFlags flags, PF_EffectWorld *world);
+  PF_Err (*new_world)(PF_ProgPtr effect_ref, A_long width, A_long height, PF_NewWorldFlags flags,
+                      PF_EffectWorld *world);
   PF_Err (*dispose_world)(PF_ProgPtr effect_ref, PF_EffectWorld *world);
   PF_Err (*iterate_origin)(PF_InData *in_data, A_long progress_base, A_long progress_final,
                            PF_EffectWorld *src, const PF_Rect *area, const PF_Point *origin,
                            void *refcon, PF_IteratePixel8Func pix_fn, PF_EffectWorld *dst);
   PF_Err (*iterate_lut)(PF_InData *in_data, A_long progress_base, A_long progress_final,
                         PF_EffectWorld *src, const PF_Rect *area, A_u_char *a_lut0,
-                        A_u_char *r_lut0, A_u_char *g_lut0, A_u_char *b_lut0,
-                        PF_EffectWorld *dst);
+                        A_u_char *r_lut0, A_u_char *g_lut0, A_u_char *b_lut0, PF_EffectWorld *dst);
   PF_Err (*transfer_rect)(PF_ProgPtr effect_ref, PF_Quality quality, PF_ModeFlags m_flags,
                           PF_Field field, const PF_Rect *src_rec, const PF_EffectWorld *src_world,
                           const PF_CompositeMode *comp_mode, const PF_MaskWorld *mask_world0,
@@ -118,21 +117,20 @@ typedef struct _PF_UtilCallbacks {
   A_u_longlong (*host_get_handle_size)(PF_Handle pf_handle);
   PF_Err (*iterate_origin_non_clip_src)(PF_InData *in_data, A_long progress_base,
                                         A_long progress_final, PF_EffectWorld *src,
-                                        const PF_Rect *area, const PF_Point *origin,
-                                        void *refcon, PF_IteratePixel8Func pix_fn,
-                                        PF_EffectWorld *dst);
+                                        const PF_Rect *area, const PF_Point *origin, void *refcon,
+                                        PF_IteratePixel8Func pix_fn, PF_EffectWorld *dst);
   PF_Err (*iterate_generic)(A_long iterationsL, void *refconPV,
                             PF_Err (*fn_func)(void *refconPV, A_long thread_indexL, A_long i,
                                               A_long iterationsL));
   PF_Err (*host_resize_handle)(A_u_longlong new_sizeL, PF_Handle *handlePH);
   PF_Err (*subpixel_sample16)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y,
                               const PF_SampPB *params, PF_Pixel16 *dst_pixel);
-  PF_Err (*area_sample16)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y,
-                          const PF_SampPB *params, PF_Pixel16 *dst_pixel);
+  PF_Err (*area_sample16)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y, const PF_SampPB *params,
+                          PF_Pixel16 *dst_pixel);
   PF_Err (*fill16)(PF_ProgPtr effect_ref, const PF_Pixel16 *color, const PF_Rect *dst_rect,
                    PF_EffectWorld *world);
-  PF_Err (*premultiply_color16)(PF_ProgPtr effect_ref, PF_EffectWorld *src,
-                                const PF_Pixel16 *color, A_long forward, PF_EffectWorld *dst);
+  PF_Err (*premultiply_color16)(PF_ProgPtr effect_ref, PF_EffectWorld *src, const PF_Pixel16 *color,
+                                A_long forward, PF_EffectWorld *dst);
   PF_Err (*iterate16)(PF_InData *in_data, A_long progress_base, A_long progress_final,
                       PF_EffectWorld *src, const PF_Rect *area, void *refcon,
                       PF_IteratePixel16Func pix_fn, PF_EffectWorld *dst);
@@ -141,12 +139,10 @@ typedef struct _PF_UtilCallbacks {
                              void *refcon, PF_IteratePixel16Func pix_fn, PF_EffectWorld *dst);
   PF_Err (*iterate_origin_non_clip_src16)(PF_InData *in_data, A_long progress_base,
                                           A_long progress_final, PF_EffectWorld *src,
-                                          const PF_Rect *area, const PF_Point *origin,
-                                          void *refcon, PF_IteratePixel16Func pix_fn,
-                                          PF_EffectWorld *dst);
+                                          const PF_Rect *area, const PF_Point *origin, void *refcon,
+                                          PF_IteratePixel16Func pix_fn, PF_EffectWorld *dst);
   PF_Err (*get_pixel_data8)(PF_EffectWorld *worldP, PF_PixelPtr pixelsP0, PF_Pixel8 **pixPP);
-  PF_Err (*get_pixel_data16)(PF_EffectWorld *worldP, PF_PixelPtr pixelsP0,
-                             PF_Pixel16 **pixPP);
+  PF_Err (*get_pixel_data16)(PF_EffectWorld *worldP, PF_PixelPtr pixelsP0, PF_Pixel16 **pixPP);
   A_long reserved[1];
 } PF_UtilCallbacks;
 
@@ -155,8 +151,7 @@ typedef struct _PF_UtilCallbacks {
 #define PF_NEW_HANDLE(SIZE) (*in_data->utils->host_new_handle)((SIZE))
 #define PF_LOCK_HANDLE(PF_HANDLE) (*in_data->utils->host_lock_handle)((PF_Handle)(PF_HANDLE))
 #define PF_UNLOCK_HANDLE(PF_HANDLE) (*in_data->utils->host_unlock_handle)((PF_Handle)(PF_HANDLE))
-#define PF_DISPOSE_HANDLE(PF_HANDLE)                                                          \
-  (*in_data->utils->host_dispose_handle)((PF_Handle)(PF_HANDLE))
+#define PF_DISPOSE_HANDLE(PF_HANDLE) (*in_data->utils->host_dispose_handle)((PF_Handle)(PF_HANDLE))
 
 #ifdef __cplusplus
 }

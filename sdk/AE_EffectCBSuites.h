@@ -26,9 +26,8 @@ typedef struct PF_HandleSuite1 {
 #define kPFWorldSuiteVersion2 2
 
 typedef struct PF_WorldSuite2 {
-  PF_Err (*PF_NewWorld)(PF_ProgPtr effect_ref, A_long widthL, A_long heightL,
-                        PF_Boolean clear_pixB, PF_PixelFormat pixel_format,
-                        PF_EffectWorld *worldP);
+  PF_Err (*PF_NewWorld)(PF_ProgPtr effect_ref, A_long widthL, A_long heightL, PF_Boolean clear_pixB,
+                        PF_PixelFormat pixel_format, PF_EffectWorld *worldP);
   PF_Err (*PF_DisposeWorld)(PF_ProgPtr effect_ref, PF_EffectWorld *worldP);
   PF_Err (*PF_GetPixelFormat)(const PF_EffectWorld *worldP, PF_PixelFormat *pixel_formatP);
 } PF_WorldSuite2;
@@ -44,29 +43,28 @@ typedef struct PF_WorldSuite2 {
 #define kPFIterateFloatSuiteVersion2 2
 
 #define HUEWARP_SDK_ITERATE8_MEMBERS                                                          \
-  PF_Err (*iterate)(PF_InData * in_data, A_long progress_base, A_long progress_final,         \
-                    PF_EffectWorld * src, const PF_Rect *area, void *refcon,                   \
-                    PF_Err (*pix_fn)(void *refcon, A_long x, A_long y, PF_Pixel *in,           \
-                                     PF_Pixel *out),                                           \
-                    PF_EffectWorld *dst);                                                      \
-  PF_Err (*iterate_origin)(PF_InData * in_data, A_long progress_base, A_long progress_final,  \
-                           PF_EffectWorld * src, const PF_Rect *area, const PF_Point *origin,  \
-                           void *refcon,                                                       \
-                           PF_Err (*pix_fn)(void *refcon, A_long x, A_long y, PF_Pixel *in,    \
-                                            PF_Pixel *out),                                    \
-                           PF_EffectWorld *dst);                                               \
+  PF_Err (*iterate)(                                                                          \
+      PF_InData * in_data, A_long progress_base, A_long progress_final, PF_EffectWorld * src, \
+      const PF_Rect *area, void *refcon,                                                      \
+      PF_Err (*pix_fn)(void *refcon, A_long x, A_long y, PF_Pixel *in, PF_Pixel *out),        \
+      PF_EffectWorld *dst);                                                                   \
+  PF_Err (*iterate_origin)(                                                                   \
+      PF_InData * in_data, A_long progress_base, A_long progress_final, PF_EffectWorld * src, \
+      const PF_Rect *area, const PF_Point *origin, void *refcon,                              \
+      PF_Err (*pix_fn)(void *refcon, A_long x, A_long y, PF_Pixel *in, PF_Pixel *out),        \
+      PF_EffectWorld *dst);                                                                   \
   PF_Err (*iterate_lut)(PF_InData * in_data, A_long progress_base, A_long progress_final,     \
-                        PF_EffectWorld * src, const PF_Rect *area, A_u_char *a_lut0,           \
-                        A_u_char *r_lut0, A_u_char *g_lut0, A_u_char *b_lut0,                  \
-                        PF_EffectWorld *dst);                                                  \
+                        PF_EffectWorld * src, const PF_Rect *area, A_u_char *a_lut0,          \
+                        A_u_char *r_lut0, A_u_char *g_lut0, A_u_char *b_lut0,                 \
+                        PF_EffectWorld *dst);                                                 \
   PF_Err (*iterate_origin_non_clip_src)(                                                      \
       PF_InData * in_data, A_long progress_base, A_long progress_final, PF_EffectWorld * src, \
       const PF_Rect *area, const PF_Point *origin, void *refcon,                              \
       PF_Err (*pix_fn)(void *refcon, A_long x, A_long y, PF_Pixel *in, PF_Pixel *out),        \
-      PF_EffectWorld *dst);                                                                    \
-  PF_Err (*iterate_generic)(A_long iterationsL, void *refconPV,                               \
-                            PF_Err (*fn_func)(void *refconPV, A_long thread_indexL, A_long i, \
-                                              A_long iterationsL));
+      PF_EffectWorld *dst);                                                                   \
+  PF_Err (*iterate_generic)(                                                                  \
+      A_long iterationsL, void *refconPV,                                                     \
+      PF_Err (*fn_func)(void *refconPV, A_long thread_indexL, A_long i, A_long iterationsL));
 
 typedef struct PF_Iterate8Suite1 {
   HUEWARP_SDK_ITERATE8_MEMBERS
@@ -75,17 +73,17 @@ typedef struct PF_Iterate8Suite2 {
   HUEWARP_SDK_ITERATE8_MEMBERS
 } PF_Iterate8Suite2;
 
-#define HUEWARP_SDK_ITERATE_DEEP_MEMBERS(PIXEL, FUNC)                                          \
-  PF_Err (*iterate)(PF_InData * in_data, A_long progress_base, A_long progress_final,         \
-                    PF_EffectWorld * src, const PF_Rect *area, void *refcon, FUNC pix_fn,      \
-                    PF_EffectWorld *dst);                                                      \
-  PF_Err (*iterate_origin)(PF_InData * in_data, A_long progress_base, A_long progress_final,  \
-                           PF_EffectWorld * src, const PF_Rect *area, const PF_Point *origin,  \
-                           void *refcon, FUNC pix_fn, PF_EffectWorld *dst);                    \
-  PF_Err (*iterate_origin_non_clip_src)(PF_InData * in_data, A_long progress_base,            \
-                                        A_long progress_final, PF_EffectWorld * src,           \
-                                        const PF_Rect *area, const PF_Point *origin,           \
-                                        void *refcon, FUNC pix_fn, PF_EffectWorld *dst);
+#define HUEWARP_SDK_ITERATE_DEEP_MEMBERS(PIXEL, FUNC)                                              \
+  PF_Err (*iterate)(PF_InData * in_data, A_long progress_base, A_long progress_final,              \
+                    PF_EffectWorld * src, const PF_Rect *area, void *refcon, FUNC pix_fn,          \
+                    PF_EffectWorld *dst);                                                          \
+  PF_Err (*iterate_origin)(PF_InData * in_data, A_long progress_base, A_long progress_final,       \
+                           PF_EffectWorld * src, const PF_Rect *area, const PF_Point *origin,      \
+                           void *refcon, FUNC pix_fn, PF_EffectWorld *dst);                        \
+  PF_Err (*iterate_origin_non_clip_src)(PF_InData * in_data, A_long progress_base,                 \
+                                        A_long progress_final, PF_EffectWorld * src,               \
+                                        const PF_Rect *area, const PF_Point *origin, void *refcon, \
+                                        FUNC pix_fn, PF_EffectWorld *dst);
 
 typedef struct PF_iterate16Suite1 {
   HUEWARP_SDK_ITERATE_DEEP_MEMBERS(PF_Pixel16, PF_IteratePixel16Func)
@@ -108,8 +106,7 @@ typedef struct PF_iterateFloatSuite2 {
 #ifdef __cplusplus
 }
 
-static_assert(sizeof(PF_HandleSuite1) == 48 &&
-                  offsetof(PF_HandleSuite1, host_dispose_handle) == 24,
+static_assert(sizeof(PF_HandleSuite1) == 48 && offsetof(PF_HandleSuite1, host_dispose_handle) == 24,
               "PF_HandleSuite1 layout");
 static_assert(sizeof(PF_WorldSuite2) == 24 && offsetof(PF_WorldSuite2, PF_GetPixelFormat) == 16,
               "PF_WorldSuite2 layout");

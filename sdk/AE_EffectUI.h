@@ -131,13 +131,7 @@ enum {
   PF_Event_NUM_EVENTS
 };
 
-enum {
-  PF_Window_NONE = -1,
-  PF_Window_COMP,
-  PF_Window_LAYER,
-  PF_Window_EFFECT,
-  PF_Window_PREVIEW
-};
+enum { PF_Window_NONE = -1, PF_Window_COMP, PF_Window_LAYER, PF_Window_EFFECT, PF_Window_PREVIEW };
 
 enum { PF_EA_NONE = 0, PF_EA_PARAM_TITLE, PF_EA_CONTROL };
 
@@ -181,8 +175,7 @@ static_assert(sizeof(PF_CustomUIInfo) == 44 && offsetof(PF_CustomUIInfo, events)
 static_assert(sizeof(PF_Context) == 72 && offsetof(PF_Context, w_type) == 4 &&
                   offsetof(PF_Context, reserved_drawref) == 48,
               "PF_Context layout");
-static_assert(sizeof(PF_EventUnion) == 64 &&
-                  offsetof(PF_DoClickEventInfo, screen_point) == 4 &&
+static_assert(sizeof(PF_EventUnion) == 64 && offsetof(PF_DoClickEventInfo, screen_point) == 4 &&
                   offsetof(PF_DoClickEventInfo, continue_refcon) == 24 &&
                   offsetof(PF_DoClickEventInfo, send_drag) == 56 &&
                   offsetof(PF_AdjustCursorEventInfo, set_cursor) == 12,

@@ -104,10 +104,8 @@ enum {
 
 typedef struct AEGP_UtilitySuite3 {
   A_Err (*AEGP_ReportInfo)(AEGP_PluginID aegp_plugin_id, const A_char *info_stringZ);
-  A_Err (*AEGP_GetDriverPluginInitFuncVersion)(A_short *major_versionPS,
-                                               A_short *minor_versionPS);
-  A_Err (*AEGP_GetDriverImplementationVersion)(A_short *major_versionPS,
-                                               A_short *minor_versionPS);
+  A_Err (*AEGP_GetDriverPluginInitFuncVersion)(A_short *major_versionPS, A_short *minor_versionPS);
+  A_Err (*AEGP_GetDriverImplementationVersion)(A_short *major_versionPS, A_short *minor_versionPS);
   A_Err (*AEGP_StartQuietErrors)(AEGP_ErrReportState *err_stateP);
   A_Err (*AEGP_EndQuietErrors)(A_Boolean report_quieted_errorsB, AEGP_ErrReportState *err_stateP);
   A_Err (*AEGP_StartUndoGroup)(const A_char *undo_nameZ);
@@ -120,8 +118,7 @@ typedef struct AEGP_UtilitySuite3 {
   A_Err (*AEGP_PaintPalGetBackColor)(AEGP_ColorVal *back_colorP);
   A_Err (*AEGP_PaintPalSetForeColor)(const AEGP_ColorVal *fore_colorP);
   A_Err (*AEGP_PaintPalSetBackColor)(const AEGP_ColorVal *back_colorP);
-  A_Err (*AEGP_CharPalGetFillColor)(A_Boolean *is_fill_color_definedPB,
-                                    AEGP_ColorVal *fill_colorP);
+  A_Err (*AEGP_CharPalGetFillColor)(A_Boolean *is_fill_color_definedPB, AEGP_ColorVal *fill_colorP);
   A_Err (*AEGP_CharPalGetStrokeColor)(A_Boolean *is_stroke_color_definedPB,
                                       AEGP_ColorVal *stroke_colorP);
   A_Err (*AEGP_CharPalSetFillColor)(const AEGP_ColorVal *fill_colorP);
@@ -146,8 +143,7 @@ typedef struct AEGP_PFInterfaceSuite1 {
                                 AEGP_LayerH *camera_layerPH);
   A_Err (*AEGP_GetEffectCameraMatrix)(PF_ProgPtr effect_pp_ref, const A_Time *comp_timePT,
                                       A_Matrix4 *camera_matrixP, A_FpLong *dist_to_image_planePF,
-                                      A_short *image_plane_widthPL,
-                                      A_short *image_plane_heightPL);
+                                      A_short *image_plane_widthPL, A_short *image_plane_heightPL);
 } AEGP_PFInterfaceSuite1;
 
 typedef struct AEGP_StreamSuite2 {
@@ -159,9 +155,8 @@ typedef struct AEGP_StreamSuite2 {
   A_Err (*AEGP_GetNewLayerStream)(AEGP_PluginID aegp_plugin_id, AEGP_LayerH layerH,
                                   AEGP_LayerStream which_stream, AEGP_StreamRefH *streamPH);
   A_Err (*AEGP_GetEffectNumParamStreams)(AEGP_EffectRefH effect_refH, A_long *num_paramsPL);
-  A_Err (*AEGP_GetNewEffectStreamByIndex)(AEGP_PluginID aegp_plugin_id,
-                                          AEGP_EffectRefH effect_refH, PF_ParamIndex param_index,
-                                          AEGP_StreamRefH *streamPH);
+  A_Err (*AEGP_GetNewEffectStreamByIndex)(AEGP_PluginID aegp_plugin_id, AEGP_EffectRefH effect_refH,
+                                          PF_ParamIndex param_index, AEGP_StreamRefH *streamPH);
   A_Err (*AEGP_GetNewMaskStream)(AEGP_PluginID aegp_plugin_id, AEGP_MaskRefH mask_refH,
                                  AEGP_MaskStream which_stream, AEGP_StreamRefH *mask_streamPH);
   A_Err (*AEGP_DisposeStream)(AEGP_StreamRefH streamH);
@@ -201,16 +196,14 @@ typedef struct AEGP_DynamicStreamSuite2 {
   A_Err (*AEGP_GetStreamGroupingType)(AEGP_StreamRefH streamH,
                                       AEGP_StreamGroupingType *group_typeP);
   A_Err (*AEGP_GetNumStreamsInGroup)(AEGP_StreamRefH streamH, A_long *num_streamsPL);
-  A_Err (*AEGP_GetDynamicStreamFlags)(AEGP_StreamRefH streamH,
-                                      AEGP_DynStreamFlags *stream_flagsP);
+  A_Err (*AEGP_GetDynamicStreamFlags)(AEGP_StreamRefH streamH, AEGP_DynStreamFlags *stream_flagsP);
   A_Err (*AEGP_SetDynamicStreamFlag)(AEGP_StreamRefH streamH, AEGP_DynStreamFlags one_flag,
                                      A_Boolean undoableB, A_Boolean setB);
-  A_Err (*AEGP_GetNewStreamRefByIndex)(AEGP_PluginID aegp_plugin_id,
-                                       AEGP_StreamRefH parent_groupH, A_long indexL,
-                                       AEGP_StreamRefH *streamPH);
+  A_Err (*AEGP_GetNewStreamRefByIndex)(AEGP_PluginID aegp_plugin_id, AEGP_StreamRefH parent_groupH,
+                                       A_long indexL, AEGP_StreamRefH *streamPH);
   A_Err (*AEGP_GetNewStreamRefByMatchname)(AEGP_PluginID aegp_plugin_id,
-                                           AEGP_StreamRefH parent_groupH,
-                                           const A_char *match_nameZ, AEGP_StreamRefH *streamPH);
+                                           AEGP_StreamRefH parent_groupH, const A_char *match_nameZ,
+                                           AEGP_StreamRefH *streamPH);
   A_Err (*AEGP_DeleteStream)(AEGP_StreamRefH streamH);
   A_Err (*AEGP_ReorderStream)(AEGP_StreamRefH streamH, A_long new_indexL);
   A_Err (*AEGP_DuplicateStream)(AEGP_PluginID aegp_plugin_id, AEGP_StreamRefH streamH,

@@ -22,9 +22,8 @@ typedef struct PF_PixelFormatSuite {
   PF_Err (*GetPixelFormat)(PF_EffectWorld *inWorld, enum PrPixelFormat *pixelFormat);
   PF_Err (*GetBlackForPixelFormat)(enum PrPixelFormat pixelFormat, void *pixelData);
   PF_Err (*GetWhiteForPixelFormat)(enum PrPixelFormat pixelFormat, void *pixelData);
-  PF_Err (*ConvertColorToPixelFormattedData)(enum PrPixelFormat pixelFormat, float alpha,
-                                             float red, float green, float blue,
-                                             void *pixelData);
+  PF_Err (*ConvertColorToPixelFormattedData)(enum PrPixelFormat pixelFormat, float alpha, float red,
+                                             float green, float blue, void *pixelData);
 } PF_PixelFormatSuite1;
 
 #ifdef __cplusplus

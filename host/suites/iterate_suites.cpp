@@ -19,7 +19,8 @@ constexpr int kRowsPerBand = 16;
 
 template <class Pixel>
 Pixel *PixelAt(PF_EffectWorld *world, int x, int y) {
-  auto *row = reinterpret_cast<std::uint8_t *>(world->data) + static_cast<ptrdiff_t>(y) * world->rowbytes;
+  auto *row =
+      reinterpret_cast<std::uint8_t *>(world->data) + static_cast<ptrdiff_t>(y) * world->rowbytes;
   return reinterpret_cast<Pixel *>(row) + x;
 }
 
@@ -83,8 +84,8 @@ PF_Err Iterate(const char *suite, PF_InData *in_data, PF_EffectWorld *src, const
 template <int kVersion>
 PF_Err Iterate8(PF_InData *in_data, A_long, A_long, PF_EffectWorld *src, const PF_Rect *area,
                 void *refcon, PF_IteratePixel8Func pix_fn, PF_EffectWorld *dst) {
-  return Iterate<PF_Pixel>(kVersion == 1 ? "PF Iterate8 Suite 1" : "PF Iterate8 Suite 2",
-                           in_data, src, area, refcon, pix_fn, dst);
+  return Iterate<PF_Pixel>(kVersion == 1 ? "PF Iterate8 Suite 1" : "PF Iterate8 Suite 2", in_data,
+                           src, area, refcon, pix_fn, dst);
 }
 
 template <int kVersion>
@@ -95,9 +96,8 @@ PF_Err Iterate16(PF_InData *in_data, A_long, A_long, PF_EffectWorld *src, const 
 }
 
 template <int kVersion>
-PF_Err IterateFloat(PF_InData *in_data, A_long, A_long, PF_EffectWorld *src,
-                    const PF_Rect *area, void *refcon, PF_IteratePixelFloatFunc pix_fn,
-                    PF_EffectWorld *dst) {
+PF_Err IterateFloat(PF_InData *in_data, A_long, A_long, PF_EffectWorld *src, const PF_Rect *area,
+                    void *refcon, PF_IteratePixelFloatFunc pix_fn, PF_EffectWorld *dst) {
   return Iterate<PF_PixelFloat>(
       kVersion == 1 ? "PF iterateFloat Suite 1" : "PF iterateFloat Suite 2", in_data, src, area,
       refcon, pix_fn, dst);

@@ -66,8 +66,7 @@ typedef struct DRAWBOT_SurfaceSuite1 {
   SPErr (*Transform)(DRAWBOT_SurfaceRef in_surface_ref, const DRAWBOT_MatrixF32 *in_matrixP);
   SPErr (*DrawString)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_BrushRef in_brush_ref,
                       DRAWBOT_FontRef in_font_ref, const DRAWBOT_UTF16Char *in_stringP,
-                      const DRAWBOT_PointF32 *in_originP,
-                      DRAWBOT_TextAlignment in_alignment_style,
+                      const DRAWBOT_PointF32 *in_originP, DRAWBOT_TextAlignment in_alignment_style,
                       DRAWBOT_TextTruncation in_truncation_style, float in_truncation_width);
   SPErr (*DrawImage)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_ImageRef in_image_ref,
                      const DRAWBOT_PointF32 *in_originP, float in_alpha);
@@ -75,8 +74,7 @@ typedef struct DRAWBOT_SurfaceSuite1 {
                                   DRAWBOT_InterpolationPolicy in_interp);
   SPErr (*GetInterpolationPolicy)(DRAWBOT_SurfaceRef in_surface_ref,
                                   DRAWBOT_InterpolationPolicy *out_interpP);
-  SPErr (*SetAntiAliasPolicy)(DRAWBOT_SurfaceRef in_surface_ref,
-                              DRAWBOT_AntiAliasPolicy in_policy);
+  SPErr (*SetAntiAliasPolicy)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_AntiAliasPolicy in_policy);
   SPErr (*GetAntiAliasPolicy)(DRAWBOT_SurfaceRef in_surface_ref,
                               DRAWBOT_AntiAliasPolicy *out_policyP);
   SPErr (*Flush)(DRAWBOT_SurfaceRef in_surface_ref);
@@ -89,8 +87,8 @@ typedef struct DRAWBOT_PathSuite1 {
   SPErr (*BezierTo)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32 *in_pt1P,
                     const DRAWBOT_PointF32 *in_pt2P, const DRAWBOT_PointF32 *in_pt3P);
   SPErr (*AddRect)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_RectF32 *in_rectPR);
-  SPErr (*AddArc)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32 *in_centerP,
-                  float in_radius, float in_start_angle, float in_sweep);
+  SPErr (*AddArc)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32 *in_centerP, float in_radius,
+                  float in_start_angle, float in_sweep);
   SPErr (*Close)(DRAWBOT_PathRef in_path_ref);
 } DRAWBOT_PathSuite1;
 
