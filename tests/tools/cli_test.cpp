@@ -21,6 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using huewarp::test::ExpectOneLineFailure;
+using huewarp::test::Lines;
 using huewarp::test::Outcome;
 using CliTest = huewarp::test::ToolTest;
 
@@ -56,13 +58,6 @@ std::vector<T> ReadPixels(const fs::path &path, OIIO::ImageSpec *header = nullpt
   return data;
 }
 
-std::vector<std::string> Lines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // Failures: exit status 1, one line naming the culprit, and nothing left in the folder but the
 // inputs.
 
@@ -85,13 +80,8 @@ TEST_P(Failures, OneLineNamingTheCulpritAndNoOutput) {
   const auto before = Files();
 
   const Outcome r = Huewarp(GetParam().args);
-  EXPECT_EQ(r.status, 1);
-  const auto lines = Lines(r.err);
-  ASSERT_EQ(lines.size(), 1u) << r.err;
-  EXPECT_EQ(lines[0].rfind("huewarp: ", 0), 0u) << r.err;
-  for (const std::string &part : GetParam().message_parts) {
-    EXPECT_NE(lines[0].find(part), std::string::npos) << "missing \"" << part << "\" in " << r.err;
-  }
+  ExpectOneLineFailure(r, GetParam().message_parts);
+  EXPECT_EQ(r.err.rfind("huewarp: ", 0), 0u) << r.err;
   EXPECT_EQ(Files(), before);
 }
 
@@ -235,13 +225,7 @@ TEST_P(HostileFiles, AreRefusedInOneLine) {
   std::ofstream(Path(c.file), std::ios::binary) << c.content();
   const auto before = Files();
 
-  const Outcome r = Huewarp(c.args);
-  EXPECT_EQ(r.status, 1);
-  const auto lines = Lines(r.err);
-  ASSERT_EQ(lines.size(), 1u) << r.err;
-  for (const std::string &part : c.message_parts) {
-    EXPECT_NE(lines[0].find(part), std::string::npos) << "missing \"" << part << "\" in " << r.err;
-  }
+  ExpectOneLineFailure(Huewarp(c.args), c.message_parts);
   EXPECT_EQ(Files(), before);
 }
 

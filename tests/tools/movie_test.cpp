@@ -24,6 +24,8 @@ extern "C" {
 namespace {
 
 namespace fs = std::filesystem;
+using huewarp::test::ExpectOneLineFailure;
+using huewarp::test::Lines;
 using huewarp::test::Outcome;
 using MovieTest = huewarp::test::ToolTest;
 
@@ -266,13 +268,6 @@ Probe ProbeMovie(const fs::path &path) {
   return probe;
 }
 
-std::vector<std::string> Lines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // A lossless movie render holds exactly what rendering the same frames as images gives, at both
 // depths, with keyframes in seconds landing on the same frames at 29.97 as at 30.
 
@@ -477,13 +472,7 @@ TEST_P(MovieFailures, OneLineAndNoOutput) {
   const auto before = Files();
   std::vector<std::string> args = c.args;
   if (!c.program.empty()) args.insert(args.begin() + 1, HUEWARP_TOOL_PATH);  // after its option
-  const Outcome r = huewarp::test::RunTool(dir_, args, {}, c.program);
-  EXPECT_EQ(r.status, 1);
-  const auto lines = Lines(r.err);
-  ASSERT_EQ(lines.size(), 1u) << r.err;
-  for (const std::string &part : c.message_parts) {
-    EXPECT_NE(lines[0].find(part), std::string::npos) << "missing \"" << part << "\" in " << r.err;
-  }
+  ExpectOneLineFailure(huewarp::test::RunTool(dir_, args, {}, c.program), c.message_parts);
   EXPECT_EQ(Files(), before);
 }
 

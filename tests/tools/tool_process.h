@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,24 @@ inline Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
   outcome.err.assign(std::istreambuf_iterator<char>(in), {});
   fs::remove(err_file);
   return outcome;
+}
+
+/// The lines of a program's output.
+inline std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+/// A failure as the tool reports one: status 1 and one line on stderr holding every part.
+inline void ExpectOneLineFailure(const Outcome &r, const std::vector<std::string> &parts) {
+  EXPECT_EQ(r.status, 1);
+  const auto lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 1u) << r.err;
+  for (const std::string &part : parts) {
+    EXPECT_NE(lines[0].find(part), std::string::npos) << "missing \"" << part << "\" in " << r.err;
+  }
 }
 
 /// A fresh folder per test, removed afterwards.
