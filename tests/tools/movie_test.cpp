@@ -48,7 +48,7 @@ std::vector<std::uint16_t> Pattern(int f, bool wide) {
   return codes;
 }
 
-struct ClipSpec {
+struct ClipShape {
   int frames = 4;
   AVRational rate{30, 1};
   bool wide = false;  ///< 16-bit RGBA instead of 8-bit.
@@ -58,7 +58,7 @@ struct ClipSpec {
 
 /// Writes a lossless FFV1 clip of Pattern frames into a QuickTime file, which keeps the rate's
 /// own time base (1/30000 for 29.97), so frame times are exact.
-void MakeClip(const fs::path &path, const ClipSpec &spec) {
+void MakeClip(const fs::path &path, const ClipShape &clip) {
   av_log_set_level(AV_LOG_ERROR);
   AVFormatContext *out = nullptr;
   ASSERT_GE(avformat_alloc_output_context2(&out, nullptr, nullptr, path.c_str()), 0);
@@ -66,21 +66,21 @@ void MakeClip(const fs::path &path, const ClipSpec &spec) {
   AVCodecContext *video = avcodec_alloc_context3(video_codec);
   video->width = kWidth;
   video->height = kHeight;
-  video->pix_fmt = spec.wide ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_BGRA;
-  video->time_base = av_inv_q(spec.rate);
-  video->framerate = spec.rate;
+  video->pix_fmt = clip.wide ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_BGRA;
+  video->time_base = av_inv_q(clip.rate);
+  video->framerate = clip.rate;
   ASSERT_GE(avcodec_open2(video, video_codec, nullptr), 0);
   AVStream *vs = nullptr;
-  if (spec.video) {
+  if (clip.video) {
     vs = avformat_new_stream(out, nullptr);
     avcodec_parameters_from_context(vs->codecpar, video);
     vs->time_base = video->time_base;
-    vs->avg_frame_rate = spec.rate;
+    vs->avg_frame_rate = clip.rate;
   }
 
   AVCodecContext *audio = nullptr;
   AVStream *as = nullptr;
-  if (spec.audio) {
+  if (clip.audio) {
     const AVCodec *audio_codec = avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
     audio = avcodec_alloc_context3(audio_codec);
     audio->sample_fmt = AV_SAMPLE_FMT_S16;
@@ -104,16 +104,16 @@ void MakeClip(const fs::path &path, const ClipSpec &spec) {
     }
   };
   AVFrame *frame = av_frame_alloc();
-  for (int f = 0; f < (spec.video ? spec.frames : 0); ++f) {
+  for (int f = 0; f < (clip.video ? clip.frames : 0); ++f) {
     frame->format = video->pix_fmt;
     frame->width = kWidth;
     frame->height = kHeight;
     ASSERT_GE(av_frame_get_buffer(frame, 0), 0);
-    const auto codes = Pattern(f, spec.wide);
+    const auto codes = Pattern(f, clip.wide);
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
         const std::uint16_t *p = &codes[(y * kWidth + x) * 4];
-        if (spec.wide) {
+        if (clip.wide) {
           auto *row = reinterpret_cast<std::uint16_t *>(frame->data[0] + y * frame->linesize[0]);
           std::memcpy(row + x * 4, p, 8);
         } else {
@@ -135,7 +135,7 @@ void MakeClip(const fs::path &path, const ClipSpec &spec) {
     drain(video, vs);
   }
   if (audio) {
-    const std::int64_t samples = av_rescale_q(spec.frames, av_inv_q(spec.rate), {1, 48000});
+    const std::int64_t samples = av_rescale_q(clip.frames, av_inv_q(clip.rate), {1, 48000});
     for (std::int64_t start = 0; start < samples; start += 1024) {
       frame->format = AV_SAMPLE_FMT_S16;
       frame->nb_samples = static_cast<int>(std::min<std::int64_t>(1024, samples - start));
@@ -164,17 +164,17 @@ void MakeClip(const fs::path &path, const ClipSpec &spec) {
 }
 
 /// The same frames as numbered PNG files, straight alpha.
-void MakeSequence(const fs::path &dir, const ClipSpec &spec) {
-  for (int f = 0; f < spec.frames; ++f) {
-    const auto codes = Pattern(f, spec.wide);
+void MakeSequence(const fs::path &dir, const ClipShape &clip) {
+  for (int f = 0; f < clip.frames; ++f) {
+    const auto codes = Pattern(f, clip.wide);
     const fs::path path = dir / ("in." + std::to_string(f) + ".png");
     auto out = OIIO::ImageOutput::create(path.string());
     OIIO::ImageSpec header(kWidth, kHeight, 4,
-                           spec.wide ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8);
+                           clip.wide ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8);
     header.attribute("oiio:UnassociatedAlpha", 1);
     ASSERT_TRUE(out->open(path.string(), header));
     std::vector<std::uint8_t> bytes(codes.begin(), codes.end());
-    ASSERT_TRUE(spec.wide ? out->write_image(OIIO::TypeDesc::UINT16, codes.data())
+    ASSERT_TRUE(clip.wide ? out->write_image(OIIO::TypeDesc::UINT16, codes.data())
                           : out->write_image(OIIO::TypeDesc::UINT8, bytes.data()));
     ASSERT_TRUE(out->close());
   }
@@ -284,9 +284,9 @@ class LosslessOutput : public MovieTest, public ::testing::WithParamInterface<Ex
 
 TEST_P(LosslessOutput, EqualsTheImageRenderOfTheSameFrames) {
   const ExactCase &c = GetParam();
-  const ClipSpec spec{5, c.rate, c.wide, true};
-  MakeClip(Path("in.mov"), spec);
-  MakeSequence(dir_, spec);
+  const ClipShape clip{5, c.rate, c.wide, true};
+  MakeClip(Path("in.mov"), clip);
+  MakeSequence(dir_, clip);
   const std::vector<std::string> look = {"--set",    "Input Range=Hue",
                                          "--key",    "Input Range Offset@0s=0",
                                          "--key",    "Input Range Offset@0.1s=250",
@@ -348,8 +348,8 @@ class Outputs : public MovieTest, public ::testing::WithParamInterface<KeepCase>
 
 TEST_P(Outputs, KeepTheClipsRateLengthAndSound) {
   const KeepCase &c = GetParam();
-  const ClipSpec spec{6, {30000, 1001}, false, c.audio};
-  MakeClip(Path("in.mov"), spec);
+  const ClipShape clip{6, {30000, 1001}, false, c.audio};
+  MakeClip(Path("in.mov"), clip);
   std::vector<std::string> args = {"render", "in.mov"};
   args.insert(args.end(), c.args.begin(), c.args.end());
   const Outcome r = Huewarp(args);
@@ -404,8 +404,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(MovieTest, SequencesConvertBothWays) {
-  const ClipSpec spec{3, {24, 1}, false, false};
-  MakeSequence(dir_, spec);
+  const ClipShape shape{3, {24, 1}, false, false};
+  MakeSequence(dir_, shape);
   Outcome r = Huewarp({"render", "in.#.png", "clip.mkv", "--frames", "0-2", "--fps", "24", "-q"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
