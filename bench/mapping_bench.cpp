@@ -77,23 +77,38 @@ void BM_CopyPixel(benchmark::State &state) {
   RunOver<Pixel>(state, CopyPixel<Pixel>, nullptr);
 }
 
+/// Five random colour stops and three alpha handles, so that the alpha lookup is done too.
+struct FiveStops {
+  std::vector<ColorStop> stops;
+  std::vector<AlphaHandle> handles = {{0, 1}, {0.5f, 0.4f}, {1, 0.8f}};
+  ColorRamp colors;
+  AlphaRamp alphas;
+
+  FiveStops() : stops(Stops()), colors(stops, false, false, 1), alphas(handles, false, false, 1) {}
+  static std::vector<ColorStop> Stops() {
+    std::mt19937 rng(3);
+    return RandomStops(5, rng);
+  }
+  /// The frame's record for arguments (input range, composite and blend on).
+  PreRenderData Record(const benchmark::State &state) {
+    PreRenderData data{};
+    data.colorRamp = &colors;
+    data.alphaRamp = &alphas;
+    data.inputRange = static_cast<std::uint16_t>(state.range(0));
+    data.valuesOver1 = kValuesOver1Clamp;
+    data.cycleScale = 1;
+    data.composite = state.range(1) != 0;
+    data.blend = state.range(1) != 0 ? 0.3f : 0.0f;
+    return data;
+  }
+};
+
 // Arguments: the input range (15 Min RGB, 1 Intensity, 2 Hue) and whether composite and blend
-// are on. Five colour stops and three alpha handles, so that the alpha lookup is done too.
+// are on.
 template <class Pixel, PixelFunc<Pixel> kMap>
 void BM_MapPixel(benchmark::State &state) {
-  std::mt19937 rng(3);
-  std::vector<ColorStop> stops = RandomStops(5, rng);
-  std::vector<AlphaHandle> handles = {{0, 1}, {0.5f, 0.4f}, {1, 0.8f}};
-  ColorRamp colors(stops, false, false, 1);
-  AlphaRamp alphas(handles, false, false, 1);
-  PreRenderData data{};
-  data.colorRamp = &colors;
-  data.alphaRamp = &alphas;
-  data.inputRange = static_cast<std::uint16_t>(state.range(0));
-  data.valuesOver1 = kValuesOver1Clamp;
-  data.cycleScale = 1;
-  data.composite = state.range(1) != 0;
-  data.blend = state.range(1) != 0 ? 0.3f : 0.0f;
+  FiveStops gradient;
+  PreRenderData data = gradient.Record(state);
   RunOver<Pixel>(state, kMap, &data);
 }
 
@@ -101,19 +116,8 @@ void BM_MapPixel(benchmark::State &state) {
 // indices and the processor's fused multiply-add otherwise.
 template <class Pixel>
 void BM_MapPixelFast(benchmark::State &state) {
-  std::mt19937 rng(3);
-  std::vector<ColorStop> stops = RandomStops(5, rng);
-  std::vector<AlphaHandle> handles = {{0, 1}, {0.5f, 0.4f}, {1, 0.8f}};
-  ColorRamp colors(stops, false, false, 1);
-  AlphaRamp alphas(handles, false, false, 1);
-  PreRenderData data{};
-  data.colorRamp = &colors;
-  data.alphaRamp = &alphas;
-  data.inputRange = static_cast<std::uint16_t>(state.range(0));
-  data.valuesOver1 = kValuesOver1Clamp;
-  data.cycleScale = 1;
-  data.composite = state.range(1) != 0;
-  data.blend = state.range(1) != 0 ? 0.3f : 0.0f;
+  FiveStops gradient;
+  PreRenderData data = gradient.Record(state);
   const int depth = std::is_same_v<Pixel, PF_Pixel8>    ? 8
                     : std::is_same_v<Pixel, PF_Pixel16> ? 16
                                                         : 32;

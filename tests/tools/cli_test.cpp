@@ -325,18 +325,9 @@ TEST_F(CliTest, ModuleComesFromTheOptionThenTheEnvironment) {
 
 TEST_F(CliTest, InterruptedSequenceLeavesNoTemporaryFiles) {
   ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "256x128"}).status, 0);
-  std::vector<std::string> args = {HUEWARP_TOOL_PATH, "render", "in.png", "seq.####.png",
-                                   "--frames",        "0-9999", "--jobs", "2"};
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = huewarp::test::StartTool(
+      dir_, {"render", "in.png", "seq.####.png", "--frames", "0-9999", "--jobs", "2"});
+  ASSERT_NE(pid, 0);
   // Once frames are being written, two are in flight at almost any moment.
   for (int i = 0; i < 6000 && !fs::exists(Path("seq.0001.png")); ++i) usleep(10000);
   kill(pid, SIGTERM);

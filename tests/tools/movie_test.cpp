@@ -422,17 +422,8 @@ TEST_F(MovieTest, SequencesConvertBothWays) {
 TEST_F(MovieTest, InterruptedRenderLeavesNothing) {
   MakeClip(Path("in.mov"), {60, {30, 1}, true, true});
   const auto before = Files();
-  std::vector<std::string> args = {HUEWARP_TOOL_PATH, "render", "in.mov", "out.mkv", "--jobs", "1"};
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = huewarp::test::StartTool(dir_, {"render", "in.mov", "out.mkv", "--jobs", "1"});
+  ASSERT_NE(pid, 0);
   // The movie is being written once its temporary file has more than a header.
   auto writing = [&] {
     for (const auto &entry : fs::directory_iterator(dir_)) {

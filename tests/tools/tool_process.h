@@ -60,6 +60,23 @@ inline Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
   return outcome;
 }
 
+/// Starts the tool in `dir` with its errors discarded, without waiting: for tests that
+/// interrupt it. Returns the process id, or 0 if it could not start.
+inline pid_t StartTool(const fs::path &dir, std::vector<std::string> args) {
+  args.insert(args.begin(), HUEWARP_TOOL_PATH);
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
 /// The lines of a program's output.
 inline std::vector<std::string> Lines(const std::string &text) {
   std::vector<std::string> lines;
