@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -353,6 +355,10 @@ void ExpectRecordIntact(State &st) {
 TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
   const auto start = std::chrono::steady_clock::now();
   int scenarios = 0, calls_seen = 0, points = 0, runs = 0, skipped = 0;
+  // The host calls are part of the behaviour: HUEWARP_SWEEP_CALLS=file writes each scenario's
+  // clean calls in order, so two builds of the effect can be compared call for call.
+  std::ofstream call_log;
+  if (const char *path = std::getenv("HUEWARP_SWEEP_CALLS")) call_log.open(path);
   for (const Scenario &scenario : Scenarios()) {
     SCOPED_TRACE(scenario.name);
     std::vector<std::string> calls;
@@ -362,6 +368,7 @@ TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
       st.s.host->Faults().Reset();
       ASSERT_EQ(scenario.run(st).err, 0);
       calls = st.s.host->Faults().Calls();
+      for (const std::string &call : calls) call_log << scenario.name << '\t' << call << '\n';
       clean = LeftBy(st);
       st.s.host->Faults().Reset();
     }
