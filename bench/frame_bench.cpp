@@ -21,7 +21,7 @@
 
 #include "host/frame.h"
 #include "host/instance.h"
-#include "render/pixel_mapping.h"
+#include "core/pixel_mapping.h"
 #include "render_fixture.h"
 
 namespace huewarp {

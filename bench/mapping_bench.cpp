@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "render/fast_path.h"
-#include "render/gradient.h"
-#include "render/pixel_mapping.h"
+#include "core/fast_path.h"
+#include "core/gradient.h"
+#include "core/pixel_mapping.h"
 
 namespace huewarp {
 

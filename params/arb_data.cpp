@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 #include "shell/scoped_handle.h"
 
 namespace huewarp {

@@ -1,6 +1,6 @@
 #include "params/param_writes.h"
 
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp {
 namespace {

@@ -11,7 +11,7 @@
 #include "AE_Effect.h"
 #include "AE_GeneralPlug.h"
 #include "params/param_streams.h"
-#include "params/reconcile_rules.h"
+#include "core/reconcile_rules.h"
 
 namespace huewarp {
 

@@ -10,7 +10,7 @@
 #include "AE_EffectCB.h"
 #include "AE_EffectUI.h"
 #include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 #include "shell/effect_identity.h"
 #include "shell/handlers.h"
 #include "shell/scoped_handle.h"

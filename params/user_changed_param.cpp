@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 #include "params/param_streams.h"
 #include "params/param_writes.h"
-#include "params/reconcile_rules.h"
+#include "core/reconcile_rules.h"
 #include "shell/effect_identity.h"
 #include "shell/global_data.h"
 #include "shell/handlers.h"

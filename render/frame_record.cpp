@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "AE_EffectPixelFormat.h"
-#include "render/fast_path.h"
-#include "render/gradient.h"
-#include "render/pixel_mapping.h"
+#include "core/fast_path.h"
+#include "core/gradient.h"
+#include "core/pixel_mapping.h"
 
 namespace huewarp {
 

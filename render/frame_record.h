@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "render/pre_render_data.h"
+#include "core/pre_render_data.h"
 
 namespace huewarp {
 

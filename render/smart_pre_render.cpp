@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 #include "params/param_streams.h"
 #include "render/checked_out_param.h"
-#include "render/fast_path.h"
+#include "core/fast_path.h"
 #include "render/frame_record.h"
-#include "render/gradient.h"
-#include "render/pixel_mapping.h"
+#include "core/gradient.h"
+#include "core/pixel_mapping.h"
 #include "shell/allocation.h"
 #include "shell/debug_capture.h"
 #include "shell/global_data.h"

@@ -4,9 +4,9 @@
 
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
-#include "render/fast_path.h"
+#include "core/fast_path.h"
 #include "render/frame_record.h"
-#include "render/pixel_mapping.h"
+#include "core/pixel_mapping.h"
 #include "shell/handlers.h"
 #include "shell/suites.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "AE_GeneralPlug.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 #include "tools/param_text.h"
 #include "tools/tool_error.h"
 

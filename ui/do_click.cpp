@@ -7,17 +7,17 @@
 #include <algorithm>
 
 #include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 #include "params/param_streams.h"
 #include "params/param_writes.h"
-#include "params/reconcile_rules.h"
+#include "core/reconcile_rules.h"
 #include "shell/effect_identity.h"
 #include "shell/global_data.h"
 #include "shell/scoped_handle.h"
 #include "shell/suites.h"
 #include "ui/event_handlers.h"
 #include "ui/last_mouse_point.h"
-#include "ui/layout.h"
+#include "core/editor_layout.h"
 #include "ui/undo_group.h"
 
 namespace huewarp {

@@ -3,8 +3,8 @@
 // bar gives a value outside 0..100 for the host to store. The proxies of the alpha side and
 // the record's last_* values are left to the reconciliation that follows the gesture.
 #include "params/arb_data.h"
-#include "params/param_layout.h"
-#include "params/reconcile_rules.h"
+#include "core/param_layout.h"
+#include "core/reconcile_rules.h"
 #include "shell/global_data.h"
 #include "shell/scoped_handle.h"
 #include "shell/suites.h"

@@ -11,7 +11,7 @@
 
 #include "params/param_streams.h"
 #include "params/param_writes.h"
-#include "render/pixel_mapping.h"
+#include "core/pixel_mapping.h"
 #include "shell/allocation.h"
 #include "shell/global_data.h"
 #include "shell/scoped_handle.h"

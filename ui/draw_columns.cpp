@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "render/pixel_mapping.h"
+#include "core/pixel_mapping.h"
 #include "shell/allocation.h"
 #include "ui/editor_draw.h"
-#include "ui/layout.h"
+#include "core/editor_layout.h"
 
 namespace huewarp {
 namespace {

@@ -3,7 +3,7 @@
 #include "ui/drawbot_access.h"
 #include "ui/editor_draw.h"
 #include "ui/last_mouse_point.h"
-#include "ui/layout.h"
+#include "core/editor_layout.h"
 
 namespace huewarp {
 namespace {

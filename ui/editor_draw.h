@@ -10,8 +10,8 @@
 
 #include "AE_Effect.h"
 #include "params/arb_data.h"
-#include "params/param_layout.h"
-#include "render/gradient.h"
+#include "core/param_layout.h"
+#include "core/gradient.h"
 #include "ui/canvas.h"
 
 namespace huewarp {

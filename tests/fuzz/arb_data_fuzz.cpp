@@ -20,7 +20,7 @@
 #include "fuzz_input.h"
 #include "host_session.h"
 #include "host/instance.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp::fuzz {
 namespace {

@@ -27,7 +27,7 @@
 #include "host/undo.h"
 #include "host/world.h"
 #include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp::fuzz {
 namespace {

@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "render/fast_path.h"
-#include "render/gradient.h"
-#include "render/pixel_mapping.h"
+#include "core/fast_path.h"
+#include "core/gradient.h"
+#include "core/pixel_mapping.h"
 
 namespace huewarp::fuzz {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "instance_fixture.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp::testing {
 namespace {

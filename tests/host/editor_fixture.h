@@ -12,8 +12,8 @@
 #include "host/drawing.h"
 #include "host/events.h"
 #include "instance_fixture.h"
-#include "params/param_layout.h"
-#include "render/gradient.h"
+#include "core/param_layout.h"
+#include "core/gradient.h"
 #include "render_fixture.h"
 
 namespace huewarp::testing {

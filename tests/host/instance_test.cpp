@@ -7,7 +7,7 @@
 #include "AE_GeneralPlug.h"
 #include "host/project.h"
 #include "instance_fixture.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp::testing {
 namespace {

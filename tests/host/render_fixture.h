@@ -12,10 +12,10 @@
 #include "host/instance.h"
 #include "host/world.h"
 #include "params/arb_data.h"
-#include "params/param_layout.h"
-#include "render/gradient.h"
-#include "render/pixel_mapping.h"
-#include "render/pre_render_data.h"
+#include "core/param_layout.h"
+#include "core/gradient.h"
+#include "core/pixel_mapping.h"
+#include "core/pre_render_data.h"
 
 namespace huewarp::testing {
 

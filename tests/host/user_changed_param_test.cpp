@@ -15,7 +15,7 @@
 #include "host/undo.h"
 #include "instance_fixture.h"
 #include "params/arb_data.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "render/gradient.h"
+#include "core/gradient.h"
 #include "tools/gradients/css_color.h"
 #include "tools/gradients/gradient_files.h"
 #include "tools/gradients/gradient_fit.h"

@@ -2,7 +2,7 @@
 // and 16 bits for a family of gradients and every input range, random pixels (NaN, infinities,
 // values outside 0..1) at every depth with and without the processor's fused multiply-add, and
 // the exact shortcuts the fast kernel takes instead of library remainders.
-#include "render/fast_path.h"
+#include "core/fast_path.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "render/gradient.h"
-#include "render/mapping_kernel.h"
-#include "render/pixel_mapping.h"
+#include "core/gradient.h"
+#include "core/mapping_kernel.h"
+#include "core/pixel_mapping.h"
 
 namespace huewarp {
 namespace {

@@ -1,9 +1,9 @@
 // Our FusedMultiplyAdd against a correctly rounded reference: glibc's fma and fmaf, or, where the C
 // library's are not correctly rounded (mingw-w64), the processor's own fused instruction.
-#include "render/fused_multiply_add.h"
+#include "core/fused_multiply_add.h"
 
-#include "render/fast_path.h"
-#include "render/mapping_kernel.h"
+#include "core/fast_path.h"
+#include "core/mapping_kernel.h"
 
 #include <gtest/gtest.h>
 

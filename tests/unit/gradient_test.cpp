@@ -1,5 +1,5 @@
 // Gradient ordering, rewrites, smooth-wrap construction and sampling.
-#include "render/gradient.h"
+#include "core/gradient.h"
 
 #include <gtest/gtest.h>
 

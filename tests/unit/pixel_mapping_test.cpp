@@ -1,5 +1,5 @@
 // Input values, range mapping, composite and blend, and the 8- and 16-bit wrappers.
-#include "render/pixel_mapping.h"
+#include "core/pixel_mapping.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "render/gradient.h"
+#include "core/gradient.h"
 
 namespace huewarp {
 

@@ -1,5 +1,5 @@
 // The tolerance rules of change handling: values compare as f32, colours without alpha.
-#include "params/reconcile_rules.h"
+#include "core/reconcile_rules.h"
 
 #include <gtest/gtest.h>
 

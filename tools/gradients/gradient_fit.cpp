@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "render/gradient.h"
+#include "core/gradient.h"
 
 namespace huewarp::tool {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "AE_Effect.h"
-#include "render/pre_render_data.h"
+#include "core/pre_render_data.h"
 
 namespace huewarp {
 

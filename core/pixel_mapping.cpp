@@ -1,9 +1,9 @@
-#include "render/pixel_mapping.h"
+#include "core/pixel_mapping.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "render/mapping_kernel.h"
+#include "core/mapping_kernel.h"
 
 namespace huewarp {
 

@@ -1,9 +1,9 @@
-#include "render/gradient.h"
+#include "core/gradient.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "render/mapping_kernel.h"
+#include "core/mapping_kernel.h"
 
 namespace huewarp {
 

@@ -16,7 +16,7 @@
 
 #include "AE_Effect.h"
 #include "AE_EffectCB.h"
-#include "render/pre_render_data.h"
+#include "core/pre_render_data.h"
 
 namespace huewarp {
 

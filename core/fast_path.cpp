@@ -1,4 +1,4 @@
-#include "render/fast_path.h"
+#include "core/fast_path.h"
 
 #include <algorithm>
 #include <memory>
@@ -6,9 +6,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "render/gradient.h"
-#include "render/mapping_kernel.h"
-#include "render/pixel_mapping.h"
+#include "core/gradient.h"
+#include "core/mapping_kernel.h"
+#include "core/pixel_mapping.h"
 
 namespace huewarp {
 

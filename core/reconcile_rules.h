@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "AE_Effect.h"
-#include "params/param_layout.h"
+#include "core/param_layout.h"
 
 namespace huewarp {
 

@@ -2,7 +2,7 @@
 // fused multiply-add and the bracket search, so that the reference callbacks and the per-frame
 // fast paths run the very same operations in the same order and therefore give the same bits.
 //
-// Internal to render/: everything here is inline, allocates nothing and reads only its arguments.
+// Internal to core/: everything here is inline, allocates nothing and reads only its arguments.
 #pragma once
 
 #include <algorithm>
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "AE_Effect.h"
-#include "render/fused_multiply_add.h"
-#include "render/gradient.h"
-#include "render/pixel_mapping.h"
-#include "render/pre_render_data.h"
+#include "core/fused_multiply_add.h"
+#include "core/gradient.h"
+#include "core/pixel_mapping.h"
+#include "core/pre_render_data.h"
 
 #if defined(__GNUC__)
 #define HUEWARP_ALWAYS_INLINE inline __attribute__((always_inline))
