@@ -28,7 +28,7 @@ std::string ResolveModulePath(const std::string &option) {
 #ifdef HUEWARP_DEFAULT_MODULE
   if (std::filesystem::exists(HUEWARP_DEFAULT_MODULE, ec)) return HUEWARP_DEFAULT_MODULE;
 #endif
-  const std::string beside = ExecutableDir() + "/Huewarp.so";
+  std::string beside = ExecutableDir() + "/Huewarp.so";
   if (std::filesystem::exists(beside, ec)) return beside;
 #ifdef HUEWARP_DEFAULT_MODULE
   return HUEWARP_DEFAULT_MODULE;  // missing: the load names it

@@ -4,6 +4,7 @@
 #include <deque>
 #include <exception>
 #include <map>
+#include <utility>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -90,7 +91,7 @@ class Pipeline {
 
   void Fail(std::exception_ptr error) {
     std::lock_guard lock(mutex_);
-    if (!error_) error_ = error;
+    if (!error_) error_ = std::move(error);
     failed_ = true;
     changed_.notify_all();
   }

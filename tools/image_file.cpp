@@ -82,7 +82,7 @@ void Fill(const std::vector<T> &data, int channels, const ChannelMap &map, T opa
 
 }  // namespace
 
-Depth DepthOfFormat(OIIO::TypeDesc format) {
+Depth DepthOfFormat(const OIIO::TypeDesc &format) {
   if (format.basetype == OIIO::TypeDesc::UINT8 || format.basetype == OIIO::TypeDesc::INT8) {
     return Depth::k8;
   }
@@ -142,7 +142,7 @@ ImageFile ReadImage(const std::string &path, int depth, std::int64_t max_pixels)
   const std::size_t values = static_cast<std::size_t>(spec.width) * spec.height * spec.nchannels;
   const int channels = spec.nchannels;
 
-  auto read = [&](OIIO::TypeDesc type, void *data) {
+  auto read = [&](const OIIO::TypeDesc &type, void *data) {
     if (!in->read_image(0, 0, 0, channels, type, data)) {
       throw ToolError(ReadFailure(path, in->geterror()));
     }
@@ -190,7 +190,7 @@ void CheckImageFormat(const std::string &path) {
   }
 }
 
-void WriteImage(const World &world, PendingFile &file, OIIO::TypeDesc format) {
+void WriteImage(const World &world, PendingFile &file, const OIIO::TypeDesc &format) {
   auto out = OIIO::ImageOutput::create(file.path());
   if (!out) {
     throw ToolError("cannot write " + Quoted(file.path()) + ": no image format for its extension");

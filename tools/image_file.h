@@ -16,7 +16,7 @@
 namespace huewarp::tool {
 
 /// The effect's depth closest to a file's pixel type (8, 16 or 32-bit float).
-host::Depth DepthOfFormat(OIIO::TypeDesc format);
+host::Depth DepthOfFormat(const OIIO::TypeDesc &format);
 /// The pixel type a file gets for a depth.
 OIIO::TypeDesc FormatOfDepth(host::Depth depth);
 
@@ -46,6 +46,6 @@ void CheckImageFormat(const std::string &path);
 /// Writes `world` as `format` into the temporary file of `file`, in the format its destination's
 /// name asks for; the caller commits. The alpha channel is written where the format has one.
 /// Throws ToolError "cannot write 'PATH': reason".
-void WriteImage(const host::World &world, PendingFile &file, OIIO::TypeDesc format);
+void WriteImage(const host::World &world, PendingFile &file, const OIIO::TypeDesc &format);
 
 }  // namespace huewarp::tool

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -10,7 +11,7 @@ namespace huewarp::tool {
 namespace {
 
 std::string ClockText(double seconds) {
-  const long s = static_cast<long>(seconds + 0.5);
+  const long s = std::lround(seconds);
   char text[32];
   if (s >= 3600) {
     std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);

@@ -32,8 +32,8 @@ struct Image {
 };
 
 template <class T>
-void WriteImage(const fs::path &path, int width, int height, int channels, OIIO::TypeDesc type,
-                const std::vector<T> &data, bool straight_alpha) {
+void WriteImage(const fs::path &path, int width, int height, int channels,
+                const OIIO::TypeDesc &type, const std::vector<T> &data, bool straight_alpha) {
   auto out = OIIO::ImageOutput::create(path.string());
   ASSERT_TRUE(out);
   OIIO::ImageSpec header(width, height, channels, type);

@@ -235,7 +235,8 @@ TEST_F(GradientFiles, MoreEdgesThanStopsGiveUpTheSmallest) {
   std::string table;
   for (int i = 0; i < 60; ++i) {
     const std::string rgb = std::to_string(i * 4) + " " + std::to_string(255 - i * 4) + " 128";
-    table += std::to_string(i) + " " + rgb + " " + std::to_string(i + 1) + " " + rgb + "\n";
+    table += std::to_string(i) + " " + rgb + " ";
+    table += std::to_string(i + 1) + " " + rgb + "\n";
   }
   SourceGradient bands = LoadGradient(Write("bands.cpt", table));
   SnapPositions(bands);

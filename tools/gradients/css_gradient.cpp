@@ -133,7 +133,7 @@ SourceGradient ReadCssGradient(const std::string &text, const std::string &file)
     if (!color) fail(tokens[0].offset, Quoted(tokens[0].text) + " is not a CSS colour");
     if (tokens.size() > 3) fail(tokens[3].offset, "a colour stop has at most two positions");
     if (tokens.size() == 1) {
-      positions.push_back(std::nullopt);
+      positions.emplace_back();
       colors.push_back(*color);
     }
     for (std::size_t k = 1; k < tokens.size(); ++k) {
