@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # Build
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ pkg-config clang-format clang-tidy
   # Tests and benchmarks; googletest is the source package the Windows build compiles
   libgtest-dev googletest libbenchmark-dev
   # Host pictures, the command-line tool

@@ -15,8 +15,10 @@
 // the way to the allocator underneath may be instrumented.
 #define HUEWARP_UNINSTRUMENTED __attribute__((no_sanitize("address", "thread", "undefined")))
 
-// The allocator underneath: a sanitizer's when one is linked in, otherwise the C library's.
-extern "C" void *__libc_malloc(std::size_t size);
+// The allocator underneath: a sanitizer's when one is linked in, otherwise the C library's. Their
+// names are the runtimes' own, reserved ones.
+extern "C" void *__libc_malloc(std::size_t size);  // NOLINT(bugprone-reserved-identifier)
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 extern "C" __attribute__((weak)) void *__interceptor_malloc(std::size_t size);
 
 namespace {

@@ -208,9 +208,10 @@ std::vector<Scenario> Scenarios() {
        },
        [](State &st) { return Event(st, host::DragEvent(kFrame, At(60, 30))); }},
   };
-  for (auto [name, depth] : {std::pair{"Render8", Depth::k8}, std::pair{"Render16", Depth::k16},
-                             std::pair{"Render32", Depth::k32}}) {
-    list.push_back({name, [depth] { return Picture(depth); }, [](State &st) { return Frame(st); }});
+  for (const auto &frame : {std::pair{"Render8", Depth::k8}, std::pair{"Render16", Depth::k16},
+                            std::pair{"Render32", Depth::k32}}) {
+    list.push_back({frame.first, [depth = frame.second] { return Picture(depth); },
+                    [](State &st) { return Frame(st); }});
   }
   struct Click {
     const char *name;
