@@ -1,4 +1,4 @@
-#include "params/param_streams.h"
+#include "shell/stream_access.h"
 
 namespace huewarp {
 
