@@ -24,63 +24,49 @@ struct Visibility {
   }
 };
 
-/// from, from ± 1, ..., to.
-std::vector<int> Range(int from, int to) {
+/// from, from - 1, ..., to.
+std::vector<int> Down(int from, int to) {
   std::vector<int> r;
-  for (int n = from; from <= to ? n <= to : n >= to; n += from <= to ? 1 : -1) r.push_back(n);
+  for (int n = from; n >= to; --n) r.push_back(n);
   return r;
 }
 
-std::set<int> AllShown() {
-  const std::vector<int> all = Range(1, kMaxSlots);
-  return {all.begin(), all.end()};
-}
-
-TEST(SlotModel, FirstHiddenSlot) {
-  struct Case {
-    std::set<int> shown;
-    int first;
-    std::vector<int> asked;
-  } const cases[] = {
-      {{1, 2, 3, 4, 5}, 6, Range(1, 6)},
-      {{1, 2, 4}, 3, {1, 2, 3}},
-      {{}, 1, {1}},
-      {AllShown(), 0, Range(1, kMaxSlots)},
-  };
-  for (const Case &c : cases) {
-    Visibility v{c.shown};
-    EXPECT_EQ(FirstHiddenSlot(v.Hidden()), c.first);
-    EXPECT_EQ(v.log, c.asked);
-  }
-}
-
-TEST(SlotModel, SeveralNeighbourHighest) {
+TEST(SlotModel, AnswersAndQuestionsInOrder) {
   struct Case {
     std::set<int> shown;
     int removed, bound;
+    int first, neighbour, highest;
     bool several;
-    int neighbour, highest;
-    std::vector<int> several_asked, neighbour_asked;
+    std::vector<int> first_asked, several_asked, neighbour_asked;
   } const cases[] = {
-      // The nearest in use below the removed slot.
-      {{1, 2, 4}, 3, 5, true, 2, 4, {1, 2}, {3, 2}},
+      // The lowest gap; the nearest in use below the removed slot.
+      {{1, 2, 4}, 3, 5, 3, 2, 4, true, {1, 2, 3}, {1, 2}, {3, 2}},
       // None below: the lowest in use within the bound.
-      {{4, 5}, 1, 5, true, 4, 5, {1, 2, 3, 4, 5}, {1, 1, 2, 3, 4}},
-      // In use only beyond the stored bound: one is not several, and no neighbour is found.
-      {{6, 7}, 2, 5, false, 1, 7, Range(1, 5), {2, 1, 1, 2, 3, 4, 5}},
-      {{}, 2, 3, false, 1, 1, {1, 2, 3}, {2, 1, 1, 2, 3}},
-      {{1}, 1, 0, false, 1, 1, {}, {1}},
+      {{4, 5}, 1, 5, 1, 4, 5, true, {1}, {1, 2, 3, 4, 5}, {1, 1, 2, 3, 4}},
+      // Slots beyond the stored bound do not make several.
+      {{1, 6, 7}, 2, 5, 2, 1, 7, false, {1, 2}, {1, 2, 3, 4, 5}, {2, 1}},
+      // Only above the removed slot within the bound.
+      {{3, 6}, 2, 5, 1, 3, 6, false, {1}, {1, 2, 3, 4, 5}, {2, 1, 1, 2, 3}},
+      // Nothing in use: the neighbour and the highest fall back to slot 1.
+      {{}, 2, 3, 1, 1, 1, false, {1}, {1, 2, 3}, {2, 1, 1, 2, 3}},
+      {{1}, 1, 0, 2, 1, 1, false, {1, 2}, {}, {1}},
   };
   for (const Case &c : cases) {
-    Visibility several{c.shown}, neighbour{c.shown}, highest{c.shown};
+    Visibility first{c.shown}, several{c.shown}, neighbour{c.shown}, highest{c.shown};
+    EXPECT_EQ(FirstHiddenSlot(first.Hidden()), c.first) << c.removed;
+    EXPECT_EQ(first.log, c.first_asked) << c.removed;
     EXPECT_EQ(SeveralSlotsInUse(c.bound, several.Hidden()), c.several) << c.removed;
     EXPECT_EQ(several.log, c.several_asked) << c.removed;
     EXPECT_EQ(NeighbourSlot(c.removed, c.bound, neighbour.Hidden()), c.neighbour) << c.removed;
     EXPECT_EQ(neighbour.log, c.neighbour_asked) << c.removed;
     // Asked from the top down to the answer.
     EXPECT_EQ(HighestSlotInUse(highest.Hidden()), c.highest) << c.removed;
-    EXPECT_EQ(highest.log, Range(kMaxSlots, c.shown.empty() ? 1 : *c.shown.rbegin()));
+    EXPECT_EQ(highest.log, Down(kMaxSlots, c.highest)) << c.removed;
   }
+  Visibility all;
+  for (int n = 1; n <= kMaxSlots; ++n) all.shown.insert(n);
+  EXPECT_EQ(FirstHiddenSlot(all.Hidden()), 0);
+  EXPECT_EQ(all.log.size(), std::size_t{kMaxSlots});
 }
 
 TEST(SlotModel, ForEachSlotInUseAsksEachSlotJustBeforeItsVisit) {
@@ -90,7 +76,6 @@ TEST(SlotModel, ForEachSlotInUseAsksEachSlotJustBeforeItsVisit) {
 }
 
 TEST(SlotModel, BoundsStayWithinTheSlots) {
-  EXPECT_EQ(SlotBound(0), 0);
   EXPECT_EQ(SlotBound(65535), kMaxSlots);
   EXPECT_EQ(LockedSlotCount(5, 3), 5);
   EXPECT_EQ(LockedSlotCount(3, 7), 7);
@@ -119,9 +104,7 @@ TEST(ProxySync, CopiesTheEditedSideAndTheFollowerTakesIt) {
     EXPECT_EQ(s.remember, c.sync.remember) << c.proxy << " " << c.slot;
     if (!s.count) continue;
     EXPECT_EQ(s.value, c.sync.value);
-    EXPECT_EQ(
-        std::vector<PF_ParamIndex>(s.targets.begin(), s.targets.begin() + s.count),
-        std::vector<PF_ParamIndex>(c.sync.targets.begin(), c.sync.targets.begin() + c.sync.count));
+    EXPECT_EQ(s.targets, c.sync.targets);
   }
 }
 
