@@ -13,14 +13,6 @@ constexpr A_u_long kPrintBufferSize = 512;
 
 bool IsOurs(void *refcon) { return refcon == kArbDataRefcon; }
 
-ScopedHandleLock Lock(const PF_HandleSuite1 &handles, PF_Handle handle) {
-  return ScopedHandleLock(handle, handles.host_lock_handle, handles.host_unlock_handle);
-}
-
-ScopedHandleLock Lock(const PF_UtilCallbacks &utils, PF_Handle handle) {
-  return ScopedHandleLock(handle, utils.host_lock_handle, utils.host_unlock_handle);
-}
-
 }  // namespace
 
 ArbData DefaultArbData() {
@@ -54,7 +46,7 @@ PF_Err CreateDefaultArbData(SuiteCache &suites, PF_ArbitraryH *place) {
   PendingHandle handle(handles.host_new_handle(kArbDataSize), handles.host_dispose_handle);
   if (!handle.get()) return PF_Err_OUT_OF_MEMORY;
   {
-    ScopedHandleLock lock = Lock(handles, handle.get());
+    ScopedHandleLock lock(handle.get(), handles);
     if (!lock.data()) return PF_Err_OUT_OF_MEMORY;
     std::uint8_t bytes[kArbDataSize];
     FlattenArbData(DefaultArbData(), bytes);
@@ -82,10 +74,10 @@ PF_Err CopyArbData(SuiteCache &suites, void *refcon, PF_ArbitraryH src, PF_Arbit
   if (const PF_Err err = CreateDefaultArbData(suites, dst_place)) return err;
   if (!src) return PF_Err_NONE;
   const PF_HandleSuite1 &handles = *suites.Handle();
-  ScopedHandleLock source = Lock(handles, src);
+  ScopedHandleLock source(src, handles);
   if (!source.data()) return PF_Err_OUT_OF_MEMORY;
   if (*dst_place) {
-    ScopedHandleLock destination = Lock(handles, *dst_place);
+    ScopedHandleLock destination(*dst_place, handles);
     if (!destination.data()) return PF_Err_OUT_OF_MEMORY;
     std::memcpy(destination.data(), source.data(), kArbDataSize);
   }
@@ -101,7 +93,7 @@ PF_Err FlattenArbDataHandle(const PF_UtilCallbacks &utils, PF_ArbitraryH handle,
                             A_u_long buffer_size, void *buffer) {
   // Only the size the flat-size request reported makes flattening work.
   if (buffer_size != kArbDataSize || !handle || !buffer) return PF_Err_NONE;
-  ScopedHandleLock lock = Lock(utils, handle);
+  ScopedHandleLock lock(handle, utils);
   if (lock.data()) std::memcpy(buffer, lock.data(), kArbDataSize);
   return PF_Err_NONE;
 }
@@ -111,7 +103,7 @@ PF_Err UnflattenArbDataHandle(const PF_UtilCallbacks &utils, A_u_long buffer_siz
   if (buffer_size != kArbDataSize || !place) return PF_Err_NONE;
   PF_Handle handle = utils.host_new_handle(kArbDataSize);
   if (handle) {
-    ScopedHandleLock lock = Lock(utils, handle);
+    ScopedHandleLock lock(handle, utils);
     if (lock.data() && buffer) std::memcpy(lock.data(), buffer, kArbDataSize);
   }
   *place = handle;
@@ -122,9 +114,9 @@ PF_Err CompareArbData(const PF_UtilCallbacks &utils, PF_ArbitraryH a, PF_Arbitra
                       PF_ArbCompareResult *result) {
   if (result) *result = PF_ArbCompare_EQUAL;
   if (!a || !b) return PF_Err_NONE;
-  ScopedHandleLock lock_a = Lock(utils, a);
+  ScopedHandleLock lock_a(a, utils);
   if (!lock_a.data()) return PF_Err_UNRECOGNIZED_PARAM_TYPE;
-  ScopedHandleLock lock_b = Lock(utils, b);
+  ScopedHandleLock lock_b(b, utils);
   if (!lock_b.data()) return PF_Err_UNRECOGNIZED_PARAM_TYPE;
   // Only the current stop decides: the other fields mirror parameters and hidden flags, whose
   // changes the host tracks on its own.
@@ -144,7 +136,7 @@ PF_Err PrintArbData(const PF_UtilCallbacks &utils, void *refcon, PF_ArbPrintFlag
                     PF_ArbitraryH handle, A_u_long buffer_size, A_char *buffer) {
   if (!IsOurs(refcon)) return PF_Err_UNRECOGNIZED_PARAM_TYPE;
   if (!handle) return PF_Err_NONE;
-  ScopedHandleLock lock = Lock(utils, handle);
+  ScopedHandleLock lock(handle, utils);
   if (!lock.data()) return PF_Err_UNRECOGNIZED_PARAM_TYPE;
   if (flags == PF_ArbPrint_NONE && buffer_size >= kPrintBufferSize && buffer) {
     A_char text[64] = "";

@@ -1,6 +1,7 @@
 #include "params/param_writes.h"
 
 #include "core/param_layout.h"
+#include "shell/running_error.h"
 
 namespace huewarp {
 namespace {
@@ -16,8 +17,8 @@ PF_Err WithStream(const StreamAccess &access, PF_ParamIndex index, Change change
   PF_Err err = stream.Get(index);
   if (!err && !stream.get()) err = PF_Err_BAD_CALLBACK_PARAM;
   if (!err) err = change(stream.get());
-  const A_Err dispose_err = stream.Dispose();
-  return err ? err : dispose_err;
+  KeepFirst(err, stream.Dispose());
+  return err;
 }
 
 PF_Err SetHiddenFlag(const StreamAccess &access, PF_ParamIndex index, bool undoable, bool hidden) {

@@ -10,7 +10,7 @@
 
 #include "AE_Effect.h"
 #include "AE_GeneralPlug.h"
-#include "params/param_streams.h"
+#include "shell/stream_access.h"
 #include "core/reconcile_rules.h"
 
 namespace huewarp {

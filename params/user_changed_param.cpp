@@ -4,17 +4,15 @@
 //
 // One running error: guarded steps run only while it is 0 and keep their result; the colour
 // writes and the record's fields are updated whatever it holds.
-#include <algorithm>
-
 #include "params/arb_data.h"
 #include "core/param_layout.h"
-#include "params/param_streams.h"
 #include "params/param_writes.h"
+#include "core/proxy_sync.h"
 #include "core/reconcile_rules.h"
+#include "core/slot_model.h"
+#include "shell/command_context.h"
 #include "shell/effect_identity.h"
-#include "shell/global_data.h"
 #include "shell/handlers.h"
-#include "shell/scoped_handle.h"
 #include "shell/suites.h"
 
 namespace huewarp {
@@ -22,14 +20,14 @@ namespace {
 
 class Reconciliation {
  public:
-  Reconciliation(PF_InData *in_data, PF_ParamDef *params[], const StreamAccess &streams,
-                 const PF_ColorParamSuite1 *colors, ArbData &record, PF_Err &err)
-      : in_data_(in_data),
+  Reconciliation(CommandContext &context, PF_InData *in_data, PF_ParamDef *params[],
+                 const PF_ColorParamSuite1 *colors, ArbData &record)
+      : context_(context),
+        err_(context.err()),
+        in_data_(in_data),
         params_(params),
-        streams_(streams),
         colors_(colors),
         record_(record),
-        err_(err),
         locked_(params[kLockAlphaHandlesIndex]->u.bd.value != 0) {}
 
   /// "Color" and Color cur. Colour writes are unguarded and their results not looked at; a
@@ -40,12 +38,12 @@ class Reconciliation {
     if (!ReadColor(kColorIndex, proxy) || !ReadColor(slot_index, slot)) return;
     switch (ProxyEditOf(record_.last_color, proxy, slot)) {
       case ProxyEdit::kProxy:
-        SetColorParamStream(streams_, slot_index, proxy);
+        SetColorParamStream(context_.streams(), slot_index, proxy);
         record_.last_color = proxy;
         MarkRecordChanged();
         break;
       case ProxyEdit::kSlot:
-        SetColorParamStream(streams_, kColorIndex, slot);
+        SetColorParamStream(context_.streams(), kColorIndex, slot);
         record_.last_color = slot;
         MarkRecordChanged();
         break;
@@ -76,122 +74,91 @@ class Reconciliation {
   /// "Position" and Position cur; with the lock on, Alpha cur Position follows.
   void Position() {
     const int cur = CurrentStop();
-    const double p = Float(kPositionIndex), q = Float(PositionSlotIndex(cur));
-    switch (ProxyEditOf(record_.last_position, p, q)) {
-      case ProxyEdit::kProxy:
-        WriteInPlace(PositionSlotIndex(cur), p);
-        record_.last_position = p;
-        MarkRecordChanged();
-        if (locked_) WriteInPlace(AlphaPositionSlotIndex(cur), p);
-        break;
-      case ProxyEdit::kSlot:
-        WriteInPlace(kPositionIndex, q);
-        if (locked_) WriteInPlace(AlphaPositionSlotIndex(cur), q);
-        break;
-      case ProxyEdit::kNone:
-        break;
-    }
+    Sync({kPositionIndex, PositionSlotIndex(cur), locked_ ? AlphaPositionSlotIndex(cur) : 0},
+         record_.last_position);
   }
 
   /// "Alpha Position" and Alpha curA Position; with the lock on, Position curA follows.
   void AlphaPosition() {
     const int cur = CurrentHandle();
-    const double a = Float(kAlphaPositionIndex), b = Float(AlphaPositionSlotIndex(cur));
-    switch (ProxyEditOf(record_.last_alpha_position, a, b)) {
-      case ProxyEdit::kProxy:
-        WriteInPlace(AlphaPositionSlotIndex(cur), a);
-        record_.last_alpha_position = a;
-        MarkRecordChanged();
-        if (locked_) WriteInPlace(PositionSlotIndex(cur), a);
-        break;
-      case ProxyEdit::kSlot:
-        WriteInPlace(kAlphaPositionIndex, b);
-        if (locked_) WriteInPlace(PositionSlotIndex(cur), b);
-        break;
-      case ProxyEdit::kNone:
-        break;
-    }
+    Sync({kAlphaPositionIndex, AlphaPositionSlotIndex(cur), locked_ ? PositionSlotIndex(cur) : 0},
+         record_.last_alpha_position);
   }
 
   /// "Alpha Value" and Alpha curA Value.
   void AlphaValue() {
-    const int cur = CurrentHandle();
-    const double v = Float(kAlphaValueIndex), w = Float(AlphaValueSlotIndex(cur));
-    switch (ProxyEditOf(record_.last_alpha_value, v, w)) {
-      case ProxyEdit::kProxy:
-        WriteInPlace(AlphaValueSlotIndex(cur), v);
-        record_.last_alpha_value = v;
-        MarkRecordChanged();
-        break;
-      case ProxyEdit::kSlot:
-        WriteInPlace(kAlphaValueIndex, w);
-        break;
-      case ProxyEdit::kNone:
-        break;
-    }
+    Sync({kAlphaValueIndex, AlphaValueSlotIndex(CurrentHandle()), 0}, record_.last_alpha_value);
   }
 
   /// Shows the proxies and the current slots as they now are, collapsed.
-  void RefreshPanel(SuiteCache &suites) {
+  void RefreshPanel() {
     // The alpha slot refreshed is the current alpha handle's, the one "Alpha Position" edits;
     // with the lock on it is the current colour stop's as well.
     const PF_ParamIndex shown[] = {kPositionIndex, PositionSlotIndex(CurrentStop()),
                                    kAlphaPositionIndex, AlphaPositionSlotIndex(CurrentHandle()),
                                    kAlphaValueIndex};
     for (const PF_ParamIndex index : shown) {
-      Guarded([&] {
+      Guarded(err_, [&] {
         PF_ParamDef copy = *params_[index];
         copy.flags |= PF_ParamFlag_COLLAPSE_TWIRLY;
-        return suites.ParamUtils()->PF_UpdateParamUI(in_data_->effect_ref, index, &copy);
+        return context_.suites().ParamUtils()->PF_UpdateParamUI(in_data_->effect_ref, index, &copy);
       });
     }
   }
 
  private:
+  /// Alpha handle N is shown exactly when stop N is, and takes its position.
   void LockOn() {
-    Guarded([&] { return HideParamStream(streams_, kAlphaPositionIndex, false); });
-    const int slots =
-        std::min<int>(kMaxSlots, std::max(record_.color_slots_used, record_.alpha_slots_used));
+    SetShown(kAlphaPositionIndex, false);
+    const int slots = LockedSlotCount(record_.color_slots_used, record_.alpha_slots_used);
     for (int n = 1; n <= slots && !err_; ++n) {
-      const PF_ParamIndex position = AlphaPositionSlotIndex(n), value = AlphaValueSlotIndex(n);
-      if (!IsParamStreamHidden(streams_, ColorSlotIndex(n), err_)) {
-        Guarded([&] { return ShowParamStream(streams_, position, false); });
-        Guarded([&] { return ShowParamStream(streams_, value, false); });
-        WriteInPlace(position, Float(PositionSlotIndex(n)));
-      } else {
-        Guarded([&] { return HideParamStream(streams_, position, false); });
-        Guarded([&] { return HideParamStream(streams_, value, false); });
-      }
+      const bool shown = !context_.Hidden(ColorSlotIndex(n));
+      SetShown(AlphaPositionSlotIndex(n), shown);
+      SetShown(AlphaValueSlotIndex(n), shown);
+      if (shown) WriteInPlace(AlphaPositionSlotIndex(n), Float(PositionSlotIndex(n)));
     }
     record_.alpha_slots_used = record_.color_slots_used;
-    MarkRecordChanged();
     record_.current_alpha_handle = record_.current_handle;
     MarkRecordChanged();
     WriteInPlace(kAlphaPositionIndex, Float(AlphaPositionSlotIndex(CurrentHandle())));
   }
 
+  /// Every handle in use gets its own position back.
   void LockOff() {
-    Guarded([&] { return ShowParamStream(streams_, kAlphaPositionIndex, false); });
-    const int slots = std::min<int>(kMaxSlots, record_.alpha_slots_used);
+    SetShown(kAlphaPositionIndex, true);
+    const int slots = SlotBound(record_.alpha_slots_used);
     for (int n = 1; n <= slots && !err_; ++n) {
-      if (IsParamStreamHidden(streams_, AlphaValueSlotIndex(n), err_)) continue;
-      Guarded([&] { return ShowParamStream(streams_, AlphaPositionSlotIndex(n), false); });
+      if (context_.Hidden(AlphaValueSlotIndex(n))) continue;
+      SetShown(AlphaPositionSlotIndex(n), true);
     }
   }
 
-  template <class Step>
-  void Guarded(Step step) {
-    if (!err_) err_ = step();
+  /// Brings one proxy pair into line; `last` is the record's last value of the proxy.
+  void Sync(const ProxyPair &pair, double &last) {
+    const ProxySync sync = SyncOf(pair, last, Float(pair.proxy), Float(pair.slot));
+    for (int i = 0; i < sync.count; ++i) WriteInPlace(sync.targets[i], sync.value);
+    if (sync.remember) {
+      last = sync.value;
+      MarkRecordChanged();
+    }
+  }
+
+  /// Not undoable: the user's change is the undo step.
+  void SetShown(PF_ParamIndex index, bool shown) {
+    Guarded(err_, [&] {
+      return shown ? ShowParamStream(context_.streams(), index, false)
+                   : HideParamStream(context_.streams(), index, false);
+    });
   }
   /// In-place writes pass through f32, as the host's sliders are written.
   void WriteInPlace(PF_ParamIndex index, double value) {
-    Guarded([&] { return SetFloatParamInPlace(params_, index, static_cast<float>(value)); });
+    Guarded(err_, [&] { return SetFloatParamInPlace(params_, index, static_cast<float>(value)); });
   }
   /// Reads a colour at full precision; the first failure becomes the running error.
   bool ReadColor(PF_ParamIndex index, PF_PixelFloat &color) {
     const PF_Err read =
         colors_->PF_GetFloatingPointColorFromColorDef(in_data_->effect_ref, params_[index], &color);
-    if (read && !err_) err_ = read;
+    KeepFirst(err_, read);
     return !read;
   }
   double Float(PF_ParamIndex index) const { return params_[index]->u.fs_d.value; }
@@ -203,12 +170,12 @@ class Reconciliation {
   int CurrentStop() const { return ClampSlot(record_.current_handle); }
   int CurrentHandle() const { return ClampSlot(record_.current_alpha_handle); }
 
+  CommandContext &context_;
+  PF_Err &err_;
   PF_InData *in_data_;
   PF_ParamDef **params_;
-  const StreamAccess &streams_;
   const PF_ColorParamSuite1 *colors_;
   ArbData &record_;
-  PF_Err &err_;
   const bool locked_;
 };
 
@@ -221,27 +188,18 @@ PF_Err UserChangedParam(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *p
     return PF_Err_NONE;
   }
 
-  SuiteCache suites(in_data->pica_basicP);
-  const AEGP_PluginID plugin_id = PluginIdOf(in_data);
-  // Not released: no suite the effect uses gives an effect reference back, and the host frees
-  // it with the command. A success without a reference counts as a failure.
-  AEGP_EffectRefH effect = nullptr;
-  PF_Err err =
-      suites.PFInterface()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
-  if (!err && !effect) err = PF_Err_BAD_CALLBACK_PARAM;
-  const StreamAccess streams{suites, plugin_id, effect};
-
-  ScopedHandleLock record(params[kArbDataIndex]->u.arb_d.value, suites.Handle()->host_lock_handle,
-                          in_data->utils->host_unlock_handle);
+  CommandContext context(in_data);
+  PF_Err &err = context.err();
+  const ScopedHandleLock record = context.LockRecord(params[kArbDataIndex]->u.arb_d.value);
   ScopedSuite<PF_ColorParamSuite1> colors(in_data, kColorParamSuite, out_data);
   if (ArbData *arb = record.as<ArbData>()) {
-    Reconciliation steps(in_data, params, streams, colors.get(), *arb, err);
+    Reconciliation steps(context, in_data, params, colors.get(), *arb);
     steps.Color();
     steps.Lock();
     steps.Position();
     steps.AlphaPosition();
     steps.AlphaValue();
-    steps.RefreshPanel(suites);
+    steps.RefreshPanel();
   } else if (!err) {
     err = PF_Err_OUT_OF_MEMORY;  // no record (none made, or it cannot be locked)
   }

@@ -5,13 +5,14 @@
 
 #include "params/arb_data.h"
 #include "core/param_layout.h"
-#include "params/param_streams.h"
+#include "shell/stream_access.h"
 #include "render/checked_out_param.h"
 #include "core/fast_path.h"
 #include "render/frame_record.h"
 #include "core/gradient.h"
 #include "core/pixel_mapping.h"
 #include "shell/allocation.h"
+#include "shell/command_context.h"
 #include "shell/debug_capture.h"
 #include "shell/global_data.h"
 #include "shell/handlers.h"
@@ -99,15 +100,9 @@ void ReadAlphaHandles(PF_InData *in_data, const StreamAccess &streams, int slots
 
 PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtra *extra) {
   SetTraceNumberFormat();
-  SuiteCache suites(in_data->pica_basicP);
-  PF_Err err = PF_Err_NONE;
-
-  AEGP_EffectRefH effect = nullptr;
-  const AEGP_PluginID plugin_id = PluginIdOf(in_data);
-  err = suites.PFInterface()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
-  // A host that reports success without a reference cannot serve the stream calls.
-  if (!err && !effect) err = PF_Err_BAD_CALLBACK_PARAM;
-  const StreamAccess streams{suites, plugin_id, effect};
+  CommandContext context(in_data);
+  PF_Err &err = context.err();
+  const StreamAccess &streams = context.streams();
 
   PreRenderDataPtr data = NewPreRenderData();
   if (!data) return PF_Err_OUT_OF_MEMORY;
@@ -115,8 +110,7 @@ PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtr
 
   // Slot counts from the ArbData record, locked until the end of the command.
   CheckedOutParam arb(in_data, kArbDataIndex, err);
-  ScopedHandleLock arb_lock(arb.ok() ? arb.u().arb_d.value : nullptr,
-                            suites.Handle()->host_lock_handle, in_data->utils->host_unlock_handle);
+  const ScopedHandleLock arb_lock = context.LockRecord(arb.ok() ? arb.u().arb_d.value : nullptr);
   int color_slots = 0, alpha_slots = 0;
   if (const auto *record = arb_lock.as<ArbData>()) {
     color_slots = std::min<int>(record->color_slots_used, kMaxSlots);

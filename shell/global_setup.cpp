@@ -16,7 +16,7 @@ PF_Err CreateGlobalData(const PF_InData *in_data, PF_OutData *out_data, SuiteCac
   if (!handle.get()) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   PF_Err err = PF_Err_NONE;
   {
-    ScopedHandleLock lock(handle.get(), handles->host_lock_handle, handles->host_unlock_handle);
+    ScopedHandleLock lock(handle.get(), *handles);
     auto *global = lock.as<GlobalData>();
     // Later commands cannot work without the record.
     if (!global) return PF_Err_INTERNAL_STRUCT_DAMAGED;

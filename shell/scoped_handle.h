@@ -6,15 +6,19 @@
 
 namespace huewarp {
 
-using LockFn = void *(*)(PF_Handle);
 using UnlockFn = void (*)(PF_Handle);
 using DisposeFn = void (*)(PF_Handle);
 
 /// Locks a handle for its lifetime; `data()` is null when the handle is null or the lock failed.
+/// Lock and unlock come from one table (the handle suite or the utility callbacks), so a handle
+/// is never unlocked through a table other than the one that locked it.
 class ScopedHandleLock {
  public:
-  ScopedHandleLock(PF_Handle handle, LockFn lock, UnlockFn unlock)
-      : handle_(handle), unlock_(unlock), data_(handle ? lock(handle) : nullptr) {}
+  template <class Table>
+  ScopedHandleLock(PF_Handle handle, const Table &table)
+      : handle_(handle),
+        unlock_(table.host_unlock_handle),
+        data_(handle ? table.host_lock_handle(handle) : nullptr) {}
   ~ScopedHandleLock() {
     if (data_) unlock_(handle_);
   }

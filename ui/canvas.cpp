@@ -1,6 +1,6 @@
 #include "ui/canvas.h"
 
-#include "ui/drawbot_access.h"
+#include "shell/drawbot_access.h"
 
 namespace huewarp {
 

@@ -45,9 +45,7 @@ PF_Err DoDrag(PF_InData *in_data, PF_OutData *, PF_ParamDef *params[], PF_LayerD
               PF_EventExtra *extra) {
   const DragEvent event = DecodeDragEvent(*extra);
   SuiteCache suites(in_data->pica_basicP);
-  const ScopedHandleLock record(params[kArbDataIndex]->u.arb_d.value,
-                                suites.Handle()->host_lock_handle,
-                                in_data->utils->host_unlock_handle);
+  const ScopedHandleLock record(params[kArbDataIndex]->u.arb_d.value, *suites.Handle());
   const ArbData *arb = record.as<ArbData>();
   if (event.onControl) NoteMousePoint(event.window, event.point);
   if (event.onControl && arb) {

@@ -9,14 +9,15 @@
 #include <optional>
 #include <vector>
 
-#include "params/param_streams.h"
+#include "shell/stream_access.h"
 #include "params/param_writes.h"
 #include "core/pixel_mapping.h"
 #include "shell/allocation.h"
+#include "shell/command_context.h"
 #include "shell/global_data.h"
 #include "shell/scoped_handle.h"
 #include "shell/suites.h"
-#include "ui/drawbot_access.h"
+#include "shell/drawbot_access.h"
 #include "ui/editor_draw.h"
 #include "ui/event_handlers.h"
 
@@ -118,18 +119,12 @@ PF_Err DrawColorGrid(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *para
   if (event.dontDraw) return PF_Err_NONE;
   const EditorParams values = DecodeEditorParams(params);
 
-  SuiteCache suites(in_data->pica_basicP);
-  const AEGP_PluginID plugin_id = PluginIdOf(in_data);
-  AEGP_EffectRefH effect = nullptr;
-  PF_Err err =
-      suites.PFInterface()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
-  // A host that reports success without a reference cannot serve the stream calls.
-  if (!err && !effect) err = PF_Err_BAD_CALLBACK_PARAM;
-  const StreamAccess streams{suites, plugin_id, effect};
+  CommandContext context(in_data);
+  PF_Err &err = context.err();
+  const StreamAccess &streams = context.streams();
 
   // The record stays locked for the whole draw.
-  const ScopedHandleLock arb_lock(values.arbData, suites.Handle()->host_lock_handle,
-                                  in_data->utils->host_unlock_handle);
+  const ScopedHandleLock arb_lock = context.LockRecord(values.arbData);
   const ArbData *record = arb_lock.as<ArbData>();
   if (!record && !err) err = PF_Err_OUT_OF_MEMORY;  // no record to read
 

@@ -1,6 +1,6 @@
 // The stop and handle markers beside the gradient bar and the four "+"/"-" buttons, with their
 // selected and hovered looks.
-#include "ui/drawbot_access.h"
+#include "shell/drawbot_access.h"
 #include "ui/editor_draw.h"
 #include "ui/last_mouse_point.h"
 #include "core/editor_layout.h"

@@ -56,7 +56,8 @@ struct EditorState {
   std::vector<std::pair<PF_ParamIndex, double>> values;
 };
 
-/// The default look after its first draw, brought to `state` and reconciled once; no undo steps.
+/// The default look after its first draw, brought to `state` and reconciled once; no undo steps
+/// and no refreshes yet.
 inline SetUpInstance Editor(const EditorState &state) {
   SetUpInstance s = DrawnInstance();
   using host::ParamValue;
@@ -84,6 +85,7 @@ inline SetUpInstance Editor(const EditorState &state) {
   WriteRecord(s, record);
   EXPECT_EQ(host::SendUserChangedParam(*s.instance, kColorIndex).command.err, 0);
   s.instance->History().Clear();
+  s.instance->Panel().Clear();
   return s;
 }
 

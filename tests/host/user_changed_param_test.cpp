@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,7 +12,7 @@
 #include "host/events.h"
 #include "host/supervision.h"
 #include "host/undo.h"
-#include "instance_fixture.h"
+#include "gesture_fixture.h"
 #include "params/arb_data.h"
 #include "core/param_layout.h"
 
@@ -28,46 +27,10 @@ constexpr PF_PixelFloat kDefault{1, 5 / 255.f, 230 / 255.f, 215 / 255.f};  // "C
 Bytes RecordBytes(SetUpInstance &s) {
   return HandleBytes(*s.host, s.instance->ArbitraryValue(kArbDataIndex));
 }
-ArbData RecordOf(SetUpInstance &s) {
-  ArbData record;
-  std::memcpy(&record, RecordBytes(s).data(), sizeof record);
-  return record;
-}
-void WriteRecord(SetUpInstance &s, const ArbData &record) {
-  std::memcpy(s.host->Handles().Data(s.instance->ArbitraryValue(kArbDataIndex)), &record,
-              sizeof record);
-}
-double Float(SetUpInstance &s, PF_ParamIndex index) {
-  return s.instance->ValueAt(index, 0).AsFloat();
-}
 std::array<float, 4> Channels(const PF_PixelFloat &c) { return {c.alpha, c.red, c.green, c.blue}; }
 PF_Err UserSets(SetUpInstance &s, PF_ParamIndex index, ParamValue value) {
   const host::UserChange change = host::UserSetsValue(*s.instance, index, value);
   return change.err ? change.err : change.command.err;
-}
-
-/// An instance reconciled once, with colour slots 1..colors and alpha slots 1..alphas shown and
-/// the lock as given; no undo steps and no refreshes yet.
-SetUpInstance Settled(int colors = 5, int alphas = 5, bool lock = true) {
-  SetUpInstance s = MakeInstance();
-  for (int n = 1; n <= kMaxSlots; ++n) {
-    for (PF_ParamIndex i : {ColorSlotIndex(n), PositionSlotIndex(n)}) {
-      s.instance->SetDynamicStreamFlag(i, AEGP_DynStreamFlag_HIDDEN, n > colors);
-    }
-    for (PF_ParamIndex i : {AlphaPositionSlotIndex(n), AlphaValueSlotIndex(n)}) {
-      s.instance->SetDynamicStreamFlag(i, AEGP_DynStreamFlag_HIDDEN, n > alphas);
-    }
-  }
-  s.instance->SetValue(kLockAlphaHandlesIndex, ParamValue::Int(lock));
-  ArbData record = RecordOf(s);
-  record.color_slots_used = static_cast<std::uint16_t>(colors);
-  record.alpha_slots_used = static_cast<std::uint16_t>(alphas);
-  record.last_lock = lock;
-  WriteRecord(s, record);
-  EXPECT_EQ(host::SendUserChangedParam(*s.instance, kColorIndex).command.err, 0);
-  s.instance->History().Clear();
-  s.instance->Panel().Clear();
-  return s;
 }
 
 struct ProxyCase {
@@ -87,7 +50,7 @@ class ProxyEdits : public ::testing::TestWithParam<ProxyCase> {};
 
 TEST_P(ProxyEdits, ReachTheOtherSideOfThePair) {
   const ProxyCase &c = GetParam();
-  SetUpInstance s = Settled(5, 5, c.lock);
+  SetUpInstance s = Editor({.lock = c.lock});
   ASSERT_EQ(UserSets(s, c.index, c.value), 0);
   const ArbData r = RecordOf(s);
   const std::array<double, 9> floats = {Float(s, kPositionIndex),
@@ -127,8 +90,6 @@ const ProxyCase kProxyCases[] = {
          {50, 50, 50, 50, 100, 100, 50, 50, 100}, {kNearDefault, kDefault, kDefault}),
     Case("PositionLocked", true, kPositionIndex, ParamValue::Float(60),
          {60, 60, 60, 60, 100, 100, 60, 50, 100}),
-    Case("PositionUnlocked", false, kPositionIndex, ParamValue::Float(60),
-         {60, 60, 50, 50, 100, 100, 60, 50, 100}),
     Case("PositionSlotIntoProxy", true, PositionSlotIndex(3), ParamValue::Float(42),
          {42, 42, 42, 42, 100, 100, 50, 50, 100}),
     Case("PositionThroughF32", true, kPositionIndex, ParamValue::Float(kThird),
@@ -153,7 +114,7 @@ TEST(UserChangedParam, FirstChangeOnAFreshInstanceWritesColorIntoTheCurrentStop)
 
 // Colour stops 1..3 and alpha handles 1..5 in use; the lock goes on, then off again.
 TEST(UserChangedParam, LockTiesHandlesToStopsAndUndoRestoresTheAction) {
-  SetUpInstance s = Settled(3, 5, false);
+  SetUpInstance s = Editor({.lock = false, .colors = {1, 2, 3}});
   for (int n = 1; n <= 3; ++n) s.instance->SetValue(PositionSlotIndex(n), ParamValue::Float(n));
   ArbData record = RecordOf(s);
   record.current_handle = 2;
@@ -263,7 +224,7 @@ TEST(UserChangedParam, PremiereProOnlyRefreshes) {
 
 // Without the AEGP reference no guarded step runs, but the record still takes the new values.
 TEST(UserChangedParamFaults, NoEffectReferenceStillReconcilesTheRecord) {
-  SetUpInstance s = Settled(3, 5, false);
+  SetUpInstance s = Editor({.lock = false, .colors = {1, 2, 3}});
   s.host->Faults().Arm({.match = "AEGP_GetNewEffectForEffect", .code = 77, .persistent = true});
   EXPECT_EQ(UserSets(s, kLockAlphaHandlesIndex, ParamValue::Int(1)), 77);
   EXPECT_EQ(UserSets(s, kPositionIndex, ParamValue::Float(60)), 77);

@@ -1,4 +1,6 @@
-#include "params/param_streams.h"
+#include "shell/stream_access.h"
+
+#include "shell/running_error.h"
 
 namespace huewarp {
 
@@ -10,8 +12,7 @@ bool IsParamStreamHidden(const StreamAccess &access, PF_ParamIndex index, PF_Err
   if (!err && !stream.get()) err = PF_Err_BAD_CALLBACK_PARAM;
   AEGP_DynStreamFlags flags = 0;
   if (!err) err = access.suites.DynamicStream()->AEGP_GetDynamicStreamFlags(stream.get(), &flags);
-  const A_Err dispose_err = stream.Dispose();
-  if (!err) err = dispose_err;
+  KeepFirst(err, stream.Dispose());
   return !err && (flags & AEGP_DynStreamFlag_HIDDEN);
 }
 

@@ -6,6 +6,7 @@
 
 #include "AE_Effect.h"
 #include "adobesdk/DrawbotSuite.h"
+#include "shell/running_error.h"
 #include "shell/suites.h"
 
 namespace huewarp {
@@ -93,10 +94,5 @@ class DrawbotObject {
   const DRAWBOT_SupplierSuite1 &supplier_;
   Ref ref_ = nullptr;
 };
-
-/// Keeps the first error: `err` takes `next` only while it is still 0.
-inline void KeepFirst(PF_Err &err, PF_Err next) {
-  if (!err) err = next;
-}
 
 }  // namespace huewarp

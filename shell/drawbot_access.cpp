@@ -1,4 +1,4 @@
-#include "ui/drawbot_access.h"
+#include "shell/drawbot_access.h"
 
 namespace huewarp {
 namespace {
