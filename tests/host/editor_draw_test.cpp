@@ -34,12 +34,13 @@ TEST_P(EditorColumns, BarAndPreviewShowTheEditorsGradientRowByRow) {
     const Rect row{0, RowTop(kFrame, i), 0, 1.3f};
     EXPECT_EQ(bar[i - 5].shape.rects[0].top, row.top);
     EXPECT_EQ(bar[i - 5].shape.rects[0].height, row.height);
-    EXPECT_EQ(bar[i - 5].color, Opaque(SampleColor(*expected.color, RowT(i), 1)));
+    EXPECT_EQ(bar[i - 5].color, Opaque(SampleColor(expected.gradient.colorRamp, RowT(i), 1)));
     EXPECT_EQ(preview[i - 5].shape.rects[0].top, row.top);
-    EXPECT_EQ(preview[i - 5].color, Opaque(SampleColor(*expected.color, RowT(i), expected.cycle)));
+    EXPECT_EQ(preview[i - 5].color,
+              Opaque(SampleColor(expected.gradient.colorRamp, RowT(i), expected.cycle)));
   }
   // Fully opaque handles leave out every checker cell.
-  if (expected.alpha->opaque) {
+  if (expected.gradient.alphaRamp.opaque) {
     for (const Fill &fill : r.drawing->OperationsOf<Fill>()) EXPECT_EQ(fill.color.alpha, 1);
   }
 }
@@ -197,7 +198,7 @@ TEST(EditorChecker, BarCellsShowTransparencyRowByRow) {
   int translucent_rows = 0;
   for (int i = 5; i < 275; ++i) {
     SCOPED_TRACE(i);
-    const float k = 1 - SampleAlpha(*expected.alpha, RowT(i), 1);
+    const float k = 1 - SampleAlpha(expected.gradient.alphaRamp, RowT(i), 1);
     const auto cells = CellsOfRow(*r.drawing, kFrame, i, kL + 65, kL + 81);
     if (static_cast<double>(k) < 0.01) {
       EXPECT_TRUE(cells.empty());
