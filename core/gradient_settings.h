@@ -16,7 +16,7 @@ namespace huewarp {
 
 /// One colour-stop slot: Color N and Position N.
 struct StopSetting {
-  /// In use and not hidden, and read without error; other slots add no stop.
+  /// In use and not hidden; other slots add no stop.
   bool shown = false;
   /// The colour as the host gives it in floating point (not squared).
   float red = 0, green = 0, blue = 0;
