@@ -4,10 +4,10 @@
 //
 // On every pixel each callback must return 0 and map a pixel in place exactly as it maps it into
 // another pixel, and 16-bit channels must stay within 0..32768 (8-bit ones cannot leave 0..255).
-// With parameters a host can deliver (colours and alphas in 0..1, finite positions, cycle scale
-// 0.01..20, blend 0..1) the float result must also be NaN-free for finite pixels and lie in
-// 0..1 for pixels in 0..1. Finite means below 2^60 here: beyond that a product of two channels
-// overflows and inf - inf is plain IEEE arithmetic, not a fault of the mapping.
+// With parameters a host can deliver (colours in 0..1, alphas 0..100 percent, finite positions,
+// cycle scale 0.01..20, blend 0..1) the float result must also be NaN-free for finite pixels and
+// lie in 0..1 for pixels in 0..1. Finite means below 2^60 here: beyond that a product of two
+// channels overflows and inf - inf is plain IEEE arithmetic, not a fault of the mapping.
 //
 // The frame's fast paths (level tables when switch bit 7 asks for a large frame, list indices, the
 // processor's fused multiply-add and the software one) must give the reference callbacks' bits on
