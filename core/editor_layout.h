@@ -17,6 +17,10 @@
 
 namespace huewarp {
 
+/// The size the control asks the host for in the Effect Controls panel.
+inline constexpr A_short kControlWidth = 30;
+inline constexpr A_short kControlHeight = 280;
+
 // Rows of the strip, bar and preview columns; position 0 and 1 themselves get no row.
 inline constexpr int kFirstRow = 5;
 inline constexpr int kEndRow = 275;
@@ -31,6 +35,9 @@ inline constexpr int kMarkerWidth = 13;
 inline constexpr int kMarkerHeight = 10;
 inline constexpr int kColorMarkerX = 37;
 inline constexpr int kAlphaMarkerX = 80;
+/// Percent per pixel when dragging a marker: 100/270, the inverse of the marker scale, as the
+/// literal the control has always used (one unit in the last place above the quotient).
+inline constexpr double kPercentPerPixel = 0.3703703703703704;
 
 inline constexpr int kButtonSize = 11;
 inline constexpr int kColorButtonX = 16;

@@ -50,11 +50,71 @@ constexpr PF_ParamIndex PositionSlotIndex(int n) { return 14 + 2 * n; }
 constexpr PF_ParamIndex AlphaPositionSlotIndex(int n) { return 215 + 2 * n; }
 constexpr PF_ParamIndex AlphaValueSlotIndex(int n) { return 216 + 2 * n; }
 
-/// Identifiers of the slot parameters (the fixed ones are listed with their declarations).
+/// Identifiers of the slot parameters.
 constexpr A_long ColorSlotId(int n) { return 116 + n; }
 constexpr A_long PositionSlotId(int n) { return 16 + n; }
 constexpr A_long AlphaPositionSlotId(int n) { return 216 + n; }
 constexpr A_long AlphaValueSlotId(int n) { return 316 + n; }
+
+/// The identifier projects store the values of the parameter at `index` under (1..421; 0 for the
+/// input layer). The fixed parameters' identifiers do not follow their order.
+constexpr A_long ParamId(PF_ParamIndex index) {
+  switch (index) {
+    case kInputLayerIndex:
+      return 0;
+    case kInputRangeIndex:
+      return 1;
+    case kInputRangeOffsetIndex:
+      return 2;
+    case kFlipInputRangeIndex:
+      return 420;
+    case kValuesOver1Index:
+      return 3;
+    case kOutputRangeIndex:
+      return 4;
+    case kColorIndex:
+      return 5;
+    case kPositionIndex:
+      return 6;
+    case kAlphaPositionIndex:
+      return 7;
+    case kAlphaValueIndex:
+      return 8;
+    case kLockAlphaHandlesIndex:
+      return 9;
+    case kDiscreteColorTransitionsIndex:
+      return 10;
+    case kCycleScaleIndex:
+      return 11;
+    case kSmoothWrapIndex:
+      return 12;
+    case kColorsGroupStartIndex:
+      return 13;
+    case kColorsGroupEndIndex:
+      return 14;
+    case kAlphaHandlesGroupStartIndex:
+      return 15;
+    case kAlphaHandlesGroupEndIndex:
+      return 16;
+    case kCompositeOverOriginalIndex:
+      return 421;
+    case kBlendWithOriginalIndex:
+      return 417;
+    case kFlagsInitializedIndex:
+      return 418;
+    case kArbDataIndex:
+      return 419;
+    default:
+      break;
+  }
+  // Colour slots take odd indices and their positions even ones; alpha slots the same way.
+  if (index < kColorsGroupEndIndex) {
+    const int n = (index - ColorSlotIndex(0)) / 2;
+    return index % 2 ? ColorSlotId(n) : PositionSlotId(n);
+  }
+  const int n = (index - AlphaPositionSlotIndex(0)) / 2;
+  return index % 2 ? AlphaPositionSlotId(n) : AlphaValueSlotId(n);
+}
 
 /// The refcon of the ArbData parameter; any other refcon marks a foreign parameter.
 inline void *const kArbDataRefcon = reinterpret_cast<void *>(UINT64_C(0xdeadbeefdeadbeef));
@@ -70,5 +130,19 @@ static_assert(kArbDataIndex == kFlagsInitializedIndex + 1 && kNumParams == kArbD
 static_assert(ColorSlotId(1) == 117 && ColorSlotId(kMaxSlots) == 216);
 static_assert(PositionSlotId(1) == 17 && PositionSlotId(kMaxSlots) == 116);
 static_assert(AlphaPositionSlotId(1) == 217 && AlphaValueSlotId(kMaxSlots) == 416);
+static_assert(ParamId(ColorSlotIndex(7)) == ColorSlotId(7) &&
+              ParamId(PositionSlotIndex(kMaxSlots)) == PositionSlotId(kMaxSlots) &&
+              ParamId(AlphaPositionSlotIndex(1)) == AlphaPositionSlotId(1) &&
+              ParamId(AlphaValueSlotIndex(kMaxSlots)) == AlphaValueSlotId(kMaxSlots));
+// Projects tell parameters apart by identifier: 1..421, each used once.
+static_assert([] {
+  bool used[kNumParams] = {};
+  for (PF_ParamIndex index = 1; index < kNumParams; ++index) {
+    const A_long id = ParamId(index);
+    if (id < 1 || id >= kNumParams || used[id]) return false;
+    used[id] = true;
+  }
+  return true;
+}());
 
 }  // namespace huewarp

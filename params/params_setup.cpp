@@ -10,6 +10,7 @@
 #include "AE_EffectCB.h"
 #include "AE_EffectUI.h"
 #include "params/arb_data.h"
+#include "core/editor_layout.h"
 #include "core/param_layout.h"
 #include "shell/effect_identity.h"
 #include "shell/handlers.h"
@@ -96,58 +97,82 @@ constexpr Row Position(A_long id, const char *name, PF_ParamFlags flags, double 
 }
 
 constexpr Row kHeadRows[] = {
-    Popup(1, "Input Range", kInputRangeChoices, 19, 15),
-    {.type = PF_Param_ANGLE, .id = 2, .name = "Input Range Offset", .flags = kSupervised},
-    Checkbox(420, "Flip Input Range", kPlain, false),
-    Popup(3, "Values Over 1", kValuesOver1Choices, 3, 3),
+    Popup(ParamId(kInputRangeIndex), "Input Range", kInputRangeChoices, 19, 15),
+    {.type = PF_Param_ANGLE,
+     .id = ParamId(kInputRangeOffsetIndex),
+     .name = "Input Range Offset",
+     .flags = kSupervised},
+    Checkbox(ParamId(kFlipInputRangeIndex), "Flip Input Range", kPlain, false),
+    Popup(ParamId(kValuesOver1Index), "Values Over 1", kValuesOver1Choices, 3, 3),
 };
 
 // "Output Range" carries the ColorGrid control: a colour in After Effects, and in Premiere Pro
 // an arbitrary-data parameter without a record, which the ArbData functions treat as foreign.
 constexpr Row kOutputRange = {.type = PF_Param_COLOR,
-                              .id = 4,
+                              .id = ParamId(kOutputRangeIndex),
                               .name = "Output Range",
                               .flags = kSupervised,
                               .ui_flags = PF_PUI_CONTROL,
-                              .ui_width = 30,
-                              .ui_height = 280,
+                              .ui_width = kControlWidth,
+                              .ui_height = kControlHeight,
                               .color = kOpaqueBlack};
 constexpr Row kPremiereOutputRange = {.type = PF_Param_ARBITRARY_DATA,
-                                      .id = 4,
+                                      .id = ParamId(kOutputRangeIndex),
                                       .name = "Output Range",
                                       .flags = 0,
                                       .ui_flags = PF_PUI_CONTROL,
-                                      .ui_width = 30,
-                                      .ui_height = 280,
+                                      .ui_width = kControlWidth,
+                                      .ui_height = kControlHeight,
                                       .arb_id = 4};
 
 constexpr Row kControlRows[] = {
-    Color(5, "Color", kProxy, kPalette[2]),
-    Position(6, "Position", kProxy, 50),
-    Position(7, "Alpha Position", kProxy, 50),
-    Percent(8, "Alpha Value", kProxy, 100),
-    Checkbox(9, "Lock Alpha Handles", kProxy, true),
-    Checkbox(10, "Discrete Color Transitions", kPlain, false),
-    Slider(11, "Cycle Scale", kSupervised, 0.01f, 20, 1, 4),
-    Checkbox(12, "Smooth Wrap", kPlain, false),
+    Color(ParamId(kColorIndex), "Color", kProxy, kPalette[2]),
+    Position(ParamId(kPositionIndex), "Position", kProxy, 50),
+    Position(ParamId(kAlphaPositionIndex), "Alpha Position", kProxy, 50),
+    Percent(ParamId(kAlphaValueIndex), "Alpha Value", kProxy, 100),
+    Checkbox(ParamId(kLockAlphaHandlesIndex), "Lock Alpha Handles", kProxy, true),
+    Checkbox(ParamId(kDiscreteColorTransitionsIndex), "Discrete Color Transitions", kPlain, false),
+    Slider(ParamId(kCycleScaleIndex), "Cycle Scale", kSupervised, 0.01f, 20, 1, 4),
+    Checkbox(ParamId(kSmoothWrapIndex), "Smooth Wrap", kPlain, false),
 };
 
-constexpr Row kColorsStart = {
-    .type = PF_Param_GROUP_START, .id = 13, .name = "Colors", .flags = kGroup};
-constexpr Row kColorsEnd = {.type = PF_Param_GROUP_END, .id = 14, .name = "", .flags = 0};
-constexpr Row kAlphaHandlesStart = {
-    .type = PF_Param_GROUP_START, .id = 15, .name = "Alpha Handles", .flags = kGroup};
-constexpr Row kAlphaHandlesEnd = {.type = PF_Param_GROUP_END, .id = 16, .name = "", .flags = 0};
+constexpr Row kColorsStart = {.type = PF_Param_GROUP_START,
+                              .id = ParamId(kColorsGroupStartIndex),
+                              .name = "Colors",
+                              .flags = kGroup};
+constexpr Row kColorsEnd = {
+    .type = PF_Param_GROUP_END, .id = ParamId(kColorsGroupEndIndex), .name = "", .flags = 0};
+constexpr Row kAlphaHandlesStart = {.type = PF_Param_GROUP_START,
+                                    .id = ParamId(kAlphaHandlesGroupStartIndex),
+                                    .name = "Alpha Handles",
+                                    .flags = kGroup};
+constexpr Row kAlphaHandlesEnd = {
+    .type = PF_Param_GROUP_END, .id = ParamId(kAlphaHandlesGroupEndIndex), .name = "", .flags = 0};
 
 constexpr Row kTailRows[] = {
-    Checkbox(421, "Composite Over Original", kPlain, false),
-    Percent(417, "Blend With Original", kPlain, 0),
+    Checkbox(ParamId(kCompositeOverOriginalIndex), "Composite Over Original", kPlain, false),
+    Percent(ParamId(kBlendWithOriginalIndex), "Blend With Original", kPlain, 0),
     // One character longer than a name can be; the declaration cuts it.
-    Checkbox(418, "AEGP Flags Have Been Initialized", kState, false),
+    Checkbox(ParamId(kFlagsInitializedIndex), "AEGP Flags Have Been Initialized", kState, false),
 };
 
+/// Whether `rows` are declared in the order of their indices, the first at `first`.
+constexpr bool DeclaredFrom(PF_ParamIndex first, std::span<const Row> rows) {
+  for (const Row &row : rows) {
+    if (row.id != ParamId(first++)) return false;
+  }
+  return true;
+}
+// Each table fills its stretch of indices exactly.
+static_assert(DeclaredFrom(kInputRangeIndex, kHeadRows) &&
+              std::size(kHeadRows) == kOutputRangeIndex - kInputRangeIndex);
+static_assert(DeclaredFrom(kColorIndex, kControlRows) &&
+              std::size(kControlRows) == kColorsGroupStartIndex - kColorIndex);
+static_assert(DeclaredFrom(kCompositeOverOriginalIndex, kTailRows) &&
+              std::size(kTailRows) == kArbDataIndex - kCompositeOverOriginalIndex);
+
 const Row kArbDataRow = {.type = PF_Param_ARBITRARY_DATA,
-                         .id = 419,
+                         .id = ParamId(kArbDataIndex),
                          .name = "ArbData",
                          .flags = kState,
                          .ui_flags = PF_PUI_NO_ECW_UI | PF_PUI_INVISIBLE,

@@ -1,17 +1,14 @@
 // PF_Cmd_SMART_PRE_RENDER: reads the parameters at the frame's time, builds the frame's gradient
 // into a PreRenderData record, checks out the input layer and hands the record to the host.
 #include <algorithm>
-#include <vector>
 
 #include "params/arb_data.h"
 #include "core/param_layout.h"
 #include "shell/stream_access.h"
 #include "render/checked_out_param.h"
-#include "core/fast_path.h"
 #include "render/frame_record.h"
-#include "core/gradient.h"
+#include "core/gradient_settings.h"
 #include "core/pixel_mapping.h"
-#include "shell/allocation.h"
 #include "shell/command_context.h"
 #include "shell/debug_capture.h"
 #include "shell/global_data.h"
@@ -62,9 +59,10 @@ struct FrameParams {
   }
 };
 
+/// Colour-stop slots 1..slots_used: a stop is shown once its colour and position are read.
 void ReadColorStops(PF_InData *in_data, const PF_ColorParamSuite1 *colors,
                     const StreamAccess &streams, int slots_used, PF_Err &err,
-                    std::vector<ColorStop> &stops) {
+                    GradientSettings &gradient) {
   for (int n = 1; n <= slots_used && !err; ++n) {
     if (IsParamStreamHidden(streams, ColorSlotIndex(n), err)) continue;
     PF_PixelFloat color{};
@@ -75,25 +73,32 @@ void ReadColorStops(PF_InData *in_data, const PF_ColorParamSuite1 *colors,
     }
     const double position = FrameParams{in_data, err}.Float(PositionSlotIndex(n), 0.0);
     if (err) break;
-    Allocating(err, [&] {
-      stops.push_back({static_cast<float>(position * 0.01), color.red * color.red,
-                       color.green * color.green, color.blue * color.blue});
-    });
+    gradient.stops[n] = {.shown = true,
+                         .red = color.red,
+                         .green = color.green,
+                         .blue = color.blue,
+                         .position = position};
   }
 }
 
+/// Alpha-handle slots 1..slots_used; the value parameter carries the hidden flag.
 void ReadAlphaHandles(PF_InData *in_data, const StreamAccess &streams, int slots_used, PF_Err &err,
-                      std::vector<AlphaHandle> &handles) {
+                      GradientSettings &gradient) {
   FrameParams params{in_data, err};
   for (int n = 1; n <= slots_used && !err; ++n) {
     if (IsParamStreamHidden(streams, AlphaValueSlotIndex(n), err)) continue;
     const double position = params.Float(AlphaPositionSlotIndex(n), 0.0);
     const double value = params.Float(AlphaValueSlotIndex(n), 0.0);
     if (err) break;
-    Allocating(err, [&] {
-      handles.push_back({static_cast<float>(position * 0.01), static_cast<float>(value * 0.01)});
-    });
+    gradient.handles[n] = {.shown = true, .position = position, .value = value};
   }
+}
+
+/// Pixels the host asks for, which decide whether per-level tables pay.
+std::int64_t RequestedPixels(const PF_LRect &area) {
+  return IsEmpty(area)
+             ? 0
+             : std::int64_t{area.right - area.left} * std::int64_t{area.bottom - area.top};
 }
 
 }  // namespace
@@ -119,49 +124,34 @@ PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtr
     err = PF_Err_OUT_OF_MEMORY;  // no record to read
   }
 
+  GradientSettings gradient;
   data->inputRange = static_cast<std::uint16_t>(params.Int(kInputRangeIndex, kInputMinRgb));
   data->flip = params.Int(kFlipInputRangeIndex, 0) != 0;
-  const bool discrete = params.Int(kDiscreteColorTransitionsIndex, 0) != 0;
+  gradient.discrete = params.Int(kDiscreteColorTransitionsIndex, 0) != 0;
 
   ScopedSuite<PF_ColorParamSuite1> colors(in_data, kColorParamSuite, out_data);
 
-  const PF_Fixed offset = params.Int(kInputRangeOffsetIndex, 0);
-  data->offsetWrapped = OffsetWrapped(offset);
-  data->offsetTurns = OffsetTurns(offset);
-  data->cycleScale = static_cast<float>(params.Float(kCycleScaleIndex, 1.0));
-  data->valuesOver1 = static_cast<std::uint16_t>(params.Int(kValuesOver1Index, 3) & 0xFFFF);
+  gradient.offset = params.Int(kInputRangeOffsetIndex, 0);
+  data->offsetWrapped = OffsetWrapped(gradient.offset);
+  data->offsetTurns = OffsetTurns(gradient.offset);
+  gradient.cycleScale = params.Float(kCycleScaleIndex, 1.0);
+  data->cycleScale = static_cast<float>(gradient.cycleScale);
+  data->valuesOver1 =
+      static_cast<std::uint16_t>(params.Int(kValuesOver1Index, kValuesOver1Bounce) & 0xFFFF);
+  gradient.valuesOver1 = data->valuesOver1;
   data->smoothWrap = params.Int(kSmoothWrapIndex, 0) != 0;
+  gradient.smoothWrap = data->smoothWrap;
 
-  std::vector<ColorStop> stops;
-  ReadColorStops(in_data, colors.get(), streams, color_slots, err, stops);
+  ReadColorStops(in_data, colors.get(), streams, color_slots, err, gradient);
 
   data->composite = params.Int(kCompositeOverOriginalIndex, 0) != 0;
   data->blend = static_cast<float>(params.Float(kBlendWithOriginalIndex, 0.0) * 0.01);
 
-  std::vector<AlphaHandle> handles;
-  ReadAlphaHandles(in_data, streams, alpha_slots, err, handles);
+  ReadAlphaHandles(in_data, streams, alpha_slots, err, gradient);
 
-  const bool edge_blend = data->smoothWrap && data->cycleScale != 1.0f;
-  const bool wrap_active =
-      data->smoothWrap && (data->cycleScale != 1.0f || data->offsetWrapped != 0.0f ||
-                           data->valuesOver1 == kValuesOver1Wrap);
-  // A ramp made before a failure stays in the record, which the host frees with it.
-  Allocating(err, [&] {
-    if (discrete) {
-      stops = MakeDiscreteColorStops(std::move(stops));
-      handles = MakeDiscreteAlphaHandles(std::move(handles));
-    }
-    data->alphaRamp = new AlphaRamp(handles, wrap_active, edge_blend, data->cycleScale);
-    data->colorRamp = new ColorRamp(stops, wrap_active, edge_blend, data->cycleScale);
-  });
-  if (!err) {
-    // Without memory for it the frame renders the slower way, with the same pixels.
-    const PF_LRect &area = extra->input->output_request.rect;
-    const std::int64_t pixels =
-        IsEmpty(area) ? 0
-                      : std::int64_t{area.right - area.left} * std::int64_t{area.bottom - area.top};
-    data->fastPath = NewFastPath(*data, extra->input->bitdepth, pixels, HasHardwareFma());
-  }
+  // Built from what was read even after a failure; the host frees it with the record.
+  MakeFrameObjects(*data, gradient, extra->input->bitdepth,
+                   RequestedPixels(extra->input->output_request.rect), err);
 
   if (!err) {
     PF_RenderRequest request = extra->input->output_request;

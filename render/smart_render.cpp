@@ -19,19 +19,6 @@ PF_Err CopyPixel(void *, A_long, A_long, Pixel *in, Pixel *out) {
   return PF_Err_NONE;
 }
 
-/// Destroys the frame's ramps and tables when render ends, on every path; the record itself is
-/// the host's.
-class FrameObjectsOwner {
- public:
-  explicit FrameObjectsOwner(PreRenderData &record) : record_(record) {}
-  ~FrameObjectsOwner() { DestroyOwned(record_); }
-  FrameObjectsOwner(const FrameObjectsOwner &) = delete;
-  FrameObjectsOwner &operator=(const FrameObjectsOwner &) = delete;
-
- private:
-  PreRenderData &record_;
-};
-
 /// Checks the input layer back in when render ends; Checkin() does it early to report the error.
 class InputCheckin {
  public:
@@ -99,9 +86,8 @@ PF_Err IterateByFormat(const Suites &suites, const IterateArgs &a, PF_PixelForma
 }  // namespace
 
 PF_Err SmartRender(PF_InData *in_data, PF_OutData *out_data, PF_SmartRenderExtra *extra) {
-  auto *data = static_cast<PreRenderData *>(extra->input->pre_render_data);
+  const RenderedRecord data(static_cast<PreRenderData *>(extra->input->pre_render_data));
   if (!data) return PF_Err_INTERNAL_STRUCT_DAMAGED;
-  FrameObjectsOwner owned(*data);
   // A record whose pre-render ran out of memory has no ramps to map with.
   if (!data->colorRamp || !data->alphaRamp) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   PF_Err err = PF_Err_NONE;
@@ -118,7 +104,7 @@ PF_Err SmartRender(PF_InData *in_data, PF_OutData *out_data, PF_SmartRenderExtra
   data->outputWorld = output;
   data->pixelFormat = format;
 
-  const IterateArgs args{in_data, input, output, data};
+  const IterateArgs args{in_data, input, output, data.get()};
   if (std::fabs(static_cast<double>(data->blend) - 1.0) < 1e-3) {
     IterateSuites<PF_Iterate8Suite1, PF_Iterate16Suite1, PF_IterateFloatSuite1> suites(
         in_data, out_data, kIterate8Suite1, kIterate16Suite1, kIterateFloatSuite1);

@@ -3,6 +3,7 @@
 // bar gives a value outside 0..100 for the host to store. The proxies of the alpha side and
 // the record's last_* values are left to the reconciliation that follows the gesture.
 #include "params/arb_data.h"
+#include "core/editor_layout.h"
 #include "core/param_layout.h"
 #include "core/reconcile_rules.h"
 #include "shell/global_data.h"
@@ -13,9 +14,6 @@
 
 namespace huewarp {
 namespace {
-
-/// Percent per pixel below the control's top: 100/270, the inverse of the marker scale.
-constexpr double kPercentPerPixel = 0.3703703703703704;
 
 /// What a drag reads from the event record.
 struct DragEvent {

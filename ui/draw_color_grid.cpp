@@ -5,13 +5,11 @@
 // hidden-flag call is made, releases still run (through the owners), what was painted stays,
 // and the event is marked handled only when the draw succeeded.
 #include <algorithm>
-#include <cmath>
 #include <optional>
-#include <vector>
 
 #include "shell/stream_access.h"
 #include "params/param_writes.h"
-#include "core/pixel_mapping.h"
+#include "core/gradient_settings.h"
 #include "shell/allocation.h"
 #include "shell/command_context.h"
 #include "shell/global_data.h"
@@ -54,44 +52,37 @@ EditorParams DecodeEditorParams(PF_ParamDef *params[]) {
           .all = std::span<PF_ParamDef *const>(params, kNumParams)};
 }
 
-/// The gradient as the editor shows it: the visible stops with positions rounded to whole
-/// percent (the render keeps them exact), the visible handles, the discrete rewrite when asked,
-/// and the smooth-wrap flags as the render derives them. Also notes which slots are visible.
-Gradient BuildGradient(PF_InData *in_data, const PF_ColorParamSuite1 &colors,
-                       const StreamAccess &streams, const EditorParams &params,
-                       const ArbData &record, VisibleSlots &visible, PF_Err &err) {
-  std::vector<ColorStop> stops;
+/// The visible stops and handles as the event's parameters hold them, and which slots they are.
+GradientSettings ReadGradientSettings(PF_InData *in_data, const PF_ColorParamSuite1 &colors,
+                                      const StreamAccess &streams, const EditorParams &params,
+                                      const ArbData &record, PF_Err &err) {
+  GradientSettings gradient{.use = GradientUse::kEditor,
+                            .discrete = params.discrete,
+                            .smoothWrap = params.smoothWrap,
+                            .cycleScale = params.cycleScale,
+                            .offset = params.offset,
+                            .valuesOver1 = params.valuesOver1};
   const int color_slots = std::min<int>(record.color_slots_used, kMaxSlots);
   for (int n = 1; n <= color_slots && !err; ++n) {
     if (IsParamStreamHidden(streams, ColorSlotIndex(n), err)) continue;
-    visible.color[n] = true;
     PF_PixelFloat c{};
     if (!err) {
       err = colors.PF_GetFloatingPointColorFromColorDef(in_data->effect_ref,
                                                         params.all[ColorSlotIndex(n)], &c);
     }
-    stops.push_back({static_cast<float>(std::round(params.Position(n)) * 0.01), c.red * c.red,
-                     c.green * c.green, c.blue * c.blue});
+    gradient.stops[n] = {.shown = true,
+                         .red = c.red,
+                         .green = c.green,
+                         .blue = c.blue,
+                         .position = params.Position(n)};
   }
-  std::vector<AlphaHandle> handles;
   const int alpha_slots = std::min<int>(record.alpha_slots_used, kMaxSlots);
   for (int n = 1; n <= alpha_slots && !err; ++n) {
     if (IsParamStreamHidden(streams, AlphaValueSlotIndex(n), err)) continue;
-    visible.alpha[n] = true;
-    handles.push_back({static_cast<float>(params.AlphaPosition(n) * 0.01),
-                       static_cast<float>(params.AlphaValue(n) * 0.01)});
+    gradient.handles[n] = {
+        .shown = true, .position = params.AlphaPosition(n), .value = params.AlphaValue(n)};
   }
-  if (params.discrete) {
-    stops = MakeDiscreteColorStops(std::move(stops));
-    handles = MakeDiscreteAlphaHandles(std::move(handles));
-  }
-  const float cycle = static_cast<float>(params.cycleScale);
-  const bool edge_blend = params.smoothWrap && params.cycleScale != 1.0;
-  const bool wrap_active =
-      params.smoothWrap && (params.cycleScale != 1.0 || OffsetWrapped(params.offset) != 0.0f ||
-                            params.valuesOver1 == kValuesOver1Wrap);
-  return {ColorRamp(stops, wrap_active, edge_blend, cycle),
-          AlphaRamp(handles, wrap_active, edge_blend, cycle)};
+  return gradient;
 }
 
 /// Everything painted over the control area, in order.
@@ -101,11 +92,15 @@ void PaintControl(PF_InData *in_data, PF_OutData *out_data, const Canvas &canvas
   PaintInputStrip(canvas, params, err);
   if (err) return;
   const ScopedSuite<PF_ColorParamSuite1> colors(in_data, kColorParamSuite, out_data);
+  const GradientSettings settings =
+      ReadGradientSettings(in_data, *colors.get(), streams, params, record, err);
   VisibleSlots visible;
+  for (int n = 1; n <= kMaxSlots; ++n) {
+    visible.color[n] = settings.stops[n].shown;
+    visible.alpha[n] = settings.handles[n].shown;
+  }
   std::optional<Gradient> gradient;
-  Allocating(err, [&] {
-    gradient.emplace(BuildGradient(in_data, *colors.get(), streams, params, record, visible, err));
-  });
+  Allocating(err, [&] { gradient.emplace(BuildGradient(settings)); });
   if (gradient) PaintGradientColumns(canvas, *gradient, static_cast<float>(params.cycleScale), err);
   PaintMarkers(canvas, params, record, visible, err);
   PaintButtons(canvas, params.lockAlpha, err);

@@ -1,13 +1,13 @@
 // Fuzz target fuzz_pixel_mapping: the per-pixel mapping at 32, 16 and 8 bits with arbitrary
-// pixels and parameters, over ramps of 0..8 stops and handles built the way pre-render builds
-// them (discrete rewrite, smooth-wrap flags, squared colours, percentages times 0.01).
+// pixels and parameters, over ramps of 0..8 stops and handles built by BuildGradient from the
+// settings pre-render would read.
 //
 // On every pixel each callback must return 0 and map a pixel in place exactly as it maps it into
 // another pixel, and 16-bit channels must stay within 0..32768 (8-bit ones cannot leave 0..255).
-// With parameters a host can deliver (colours and alphas in 0..1, finite positions, cycle scale
-// 0.01..20, blend 0..1) the float result must also be NaN-free for finite pixels and lie in
-// 0..1 for pixels in 0..1. Finite means below 2^60 here: beyond that a product of two channels
-// overflows and inf - inf is plain IEEE arithmetic, not a fault of the mapping.
+// With parameters a host can deliver (colours in 0..1, alphas 0..100 percent, finite positions,
+// cycle scale 0.01..20, blend 0..1) the float result must also be NaN-free for finite pixels and
+// lie in 0..1 for pixels in 0..1. Finite means below 2^60 here: beyond that a product of two
+// channels overflows and inf - inf is plain IEEE arithmetic, not a fault of the mapping.
 //
 // The frame's fast paths (level tables when switch bit 7 asks for a large frame, list indices, the
 // processor's fused multiply-add and the software one) must give the reference callbacks' bits on
@@ -25,7 +25,7 @@
 
 #include "fuzz_input.h"
 #include "core/fast_path.h"
-#include "core/gradient.h"
+#include "core/gradient_settings.h"
 #include "core/pixel_mapping.h"
 
 namespace huewarp::fuzz {
@@ -51,10 +51,13 @@ double Slider(std::uint16_t raw, double low, double high) {
   return low + (high - low) * raw / 65535.0;
 }
 
-/// A percentage parameter (position, alpha value, blend) as pre-render scales it.
-float Fraction(FuzzInput &in) {
-  return static_cast<float>(Slider(in.Take<std::uint16_t>(), 0, 100) * 0.01);
+/// A percentage parameter (position, alpha value) from the slider's range or any float.
+double Percent(FuzzInput &in, bool slider) {
+  return slider ? Slider(in.Take<std::uint16_t>(), 0, 100) : in.Take<float>();
 }
+
+/// "Blend With Original" as pre-render scales it.
+float Fraction(FuzzInput &in) { return static_cast<float>(Percent(in, true) * 0.01); }
 
 /// One colour component: in 0..1 from 16 bits, or any float.
 float Component(FuzzInput &in, bool in_range) {
@@ -64,36 +67,33 @@ float Component(FuzzInput &in, bool in_range) {
 bool Within(float v, float low, float high) { return v >= low && v <= high; }
 bool Moderate(float v) { return std::fabs(v) < kModerate; }
 
-struct GradientEntries {
-  std::vector<ColorStop> stops;
-  std::vector<AlphaHandle> handles;
-  /// Every colour component and alpha in 0..1 and every position finite.
+/// Fills the first slots of `g` with stops and handles; false unless every colour component is
+/// in 0..1, every alpha in 0..100 percent and every position finite.
+bool TakeGradient(FuzzInput &in, GradientSettings &g) {
   bool deliverable = true;
-};
-
-GradientEntries TakeGradient(FuzzInput &in) {
-  GradientEntries g;
   const int stop_count = in.Take<std::uint8_t>() % (kMaxEntries + 1);
   const int handle_count = in.Take<std::uint8_t>() % (kMaxEntries + 1);
-  for (int i = 0; i < stop_count; ++i) {
+  for (int n = 1; n <= stop_count; ++n) {
     const auto kind = in.Take<std::uint8_t>();
-    const float position = kind & 1 ? Fraction(in) : in.Take<float>();
-    float rgb[3];
-    for (float &c : rgb) {
-      c = Component(in, kind & 2);
-      g.deliverable = g.deliverable && Within(c, 0, 1);
+    StopSetting &stop = g.stops[n];
+    stop.shown = true;
+    stop.position = Percent(in, kind & 1);
+    for (float *c : {&stop.red, &stop.green, &stop.blue}) {
+      *c = Component(in, kind & 2);
+      deliverable = deliverable && Within(*c, 0, 1);
     }
-    g.deliverable = g.deliverable && Moderate(position);
-    g.stops.push_back({position, rgb[0] * rgb[0], rgb[1] * rgb[1], rgb[2] * rgb[2]});
+    deliverable = deliverable && Moderate(static_cast<float>(stop.position));
   }
-  for (int i = 0; i < handle_count; ++i) {
+  for (int n = 1; n <= handle_count; ++n) {
     const auto kind = in.Take<std::uint8_t>();
-    const float position = kind & 1 ? Fraction(in) : in.Take<float>();
-    const float alpha = kind & 2 ? Fraction(in) : in.Take<float>();
-    g.deliverable = g.deliverable && Moderate(position) && Within(alpha, 0, 1);
-    g.handles.push_back({position, alpha});
+    HandleSetting &handle = g.handles[n];
+    handle.shown = true;
+    handle.position = Percent(in, kind & 1);
+    handle.value = Percent(in, kind & 2);
+    deliverable = deliverable && Moderate(static_cast<float>(handle.position)) &&
+                  handle.value >= 0 && handle.value <= 100;
   }
-  return g;
+  return deliverable;
 }
 
 template <class Pixel>
@@ -142,34 +142,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   frame.flip = switches & kFlip;
   frame.composite = switches & kComposite;
   frame.smoothWrap = switches & kSmoothWrap;
+  GradientSettings settings{.discrete = (switches & kDiscrete) != 0,
+                            .smoothWrap = frame.smoothWrap,
+                            .valuesOver1 = frame.valuesOver1};
   if (switches & kOffsetAsAngle) {
-    const auto degrees = in.Take<PF_Fixed>();
-    frame.offsetTurns = OffsetTurns(degrees);
-    frame.offsetWrapped = OffsetWrapped(degrees);
+    settings.offset = in.Take<PF_Fixed>();
+    frame.offsetTurns = OffsetTurns(settings.offset);
+    frame.offsetWrapped = OffsetWrapped(settings.offset);
   } else {
     frame.offsetTurns = in.Take<float>();
     frame.offsetWrapped = in.Take<float>();
+    // Only whether the offset is 0 reaches the ramps.
+    settings.offset = frame.offsetWrapped != 0.0f;
   }
   frame.cycleScale = switches & kCycleScaleSlider
                          ? static_cast<float>(Slider(in.Take<std::uint16_t>(), 0.01, 20))
                          : in.Take<float>();
+  settings.cycleScale = frame.cycleScale;
   frame.blend = switches & kBlendSlider ? Fraction(in) : in.Take<float>();
-  GradientEntries g = TakeGradient(in);
-  const bool deliverable =
-      g.deliverable && Within(frame.cycleScale, 0.01f, 20) && Within(frame.blend, 0, 1);
+  const bool deliverable = TakeGradient(in, settings) && Within(frame.cycleScale, 0.01f, 20) &&
+                           Within(frame.blend, 0, 1);
 
-  if (switches & kDiscrete) {
-    g.stops = MakeDiscreteColorStops(std::move(g.stops));
-    g.handles = MakeDiscreteAlphaHandles(std::move(g.handles));
-  }
-  const bool edge_blend = frame.smoothWrap && frame.cycleScale != 1.0f;
-  const bool wrap_active =
-      frame.smoothWrap && (frame.cycleScale != 1.0f || frame.offsetWrapped != 0.0f ||
-                           frame.valuesOver1 == kValuesOver1Wrap);
-  AlphaRamp alpha_ramp(g.handles, wrap_active, edge_blend, frame.cycleScale);
-  ColorRamp color_ramp(g.stops, wrap_active, edge_blend, frame.cycleScale);
-  frame.alphaRamp = &alpha_ramp;
-  frame.colorRamp = &color_ramp;
+  Gradient gradient = BuildGradient(settings);
+  frame.alphaRamp = &gradient.alphaRamp;
+  frame.colorRamp = &gradient.colorRamp;
 
   // One fast path per depth and kind of fused multiply-add, each on its own copy of the record.
   const std::int64_t pixels = switches & kLargeFrame ? std::int64_t{3840} * 2160 : 64;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +12,7 @@
 #include "host/events.h"
 #include "instance_fixture.h"
 #include "core/param_layout.h"
-#include "core/gradient.h"
+#include "core/gradient_settings.h"
 #include "render_fixture.h"
 
 namespace huewarp::testing {
@@ -79,33 +78,12 @@ void SetArbField(SetUpInstance &s, std::size_t offset, T value) {
   SetField(*s.host, s.instance->ArbitraryValue(kArbDataIndex), offset, value);
 }
 
-/// The gradient the editor shows for a look: stop positions rounded to whole percent.
+/// The gradient the editor shows for a look, and the cycle scale its preview repeats it by.
 struct EditorGradient {
-  explicit EditorGradient(const Look &look) {
-    std::vector<ColorStop> stops;
-    for (const TestStop &s : look.stops) {
-      stops.push_back({static_cast<float>(std::round(s.position) * 0.01), s.red * s.red,
-                       s.green * s.green, s.blue * s.blue});
-    }
-    std::vector<AlphaHandle> handles;
-    for (const TestHandle &h : look.alphas) {
-      handles.push_back(
-          {static_cast<float>(h.position * 0.01), static_cast<float>(h.value * 0.01)});
-    }
-    if (look.discrete) {
-      stops = MakeDiscreteColorStops(std::move(stops));
-      handles = MakeDiscreteAlphaHandles(std::move(handles));
-    }
-    cycle = static_cast<float>(look.cycle_scale);
-    const float offset = OffsetWrapped(static_cast<PF_Fixed>(look.offset_degrees * 65536));
-    const bool edge = look.smooth_wrap && look.cycle_scale != 1;
-    const bool wrap = look.smooth_wrap && (look.cycle_scale != 1 || offset != 0 ||
-                                           look.values_over1 == kValuesOver1Wrap);
-    color = std::make_unique<ColorRamp>(stops, wrap, edge, cycle);
-    alpha = std::make_unique<AlphaRamp>(handles, wrap, edge, cycle);
-  }
-  std::unique_ptr<ColorRamp> color;
-  std::unique_ptr<AlphaRamp> alpha;
+  explicit EditorGradient(const Look &look)
+      : gradient(BuildGradient(GradientSettingsOf(look, GradientUse::kEditor))),
+        cycle(static_cast<float>(look.cycle_scale)) {}
+  Gradient gradient;
   float cycle;
 };
 

@@ -13,7 +13,7 @@
 #include "host/world.h"
 #include "params/arb_data.h"
 #include "core/param_layout.h"
-#include "core/gradient.h"
+#include "core/gradient_settings.h"
 #include "core/pixel_mapping.h"
 #include "core/pre_render_data.h"
 
@@ -49,12 +49,16 @@ struct Look {
 };
 inline void PrintTo(const Look &look, std::ostream *os) { *os << look.name; }
 
+/// The look's "Input Range Offset" as the parameter holds it.
+inline PF_Fixed OffsetOf(const Look &look) {
+  return static_cast<PF_Fixed>(look.offset_degrees * 65536);
+}
+
 /// Sets the instance's parameters to the look; slots beyond its stops and handles are hidden.
 inline void ApplyLook(host::Instance &instance, const Look &look) {
   using host::ParamValue;
   instance.SetValue(kInputRangeIndex, ParamValue::Int(look.input_range));
-  instance.SetValue(kInputRangeOffsetIndex,
-                    ParamValue::Angle(static_cast<PF_Fixed>(look.offset_degrees * 65536)));
+  instance.SetValue(kInputRangeOffsetIndex, ParamValue::Angle(OffsetOf(look)));
   instance.SetValue(kFlipInputRangeIndex, ParamValue::Int(look.flip));
   instance.SetValue(kValuesOver1Index, ParamValue::Int(look.values_over1));
   instance.SetValue(kCycleScaleIndex, ParamValue::Float(look.cycle_scale));
@@ -91,45 +95,47 @@ inline void ApplyLook(host::Instance &instance, const Look &look) {
   }
 }
 
+/// The look's gradient as ApplyLook leaves it in the parameters: its stops and handles in the
+/// first slots.
+inline GradientSettings GradientSettingsOf(const Look &look, GradientUse use) {
+  GradientSettings settings{.use = use,
+                            .discrete = look.discrete,
+                            .smoothWrap = look.smooth_wrap,
+                            .cycleScale = look.cycle_scale,
+                            .offset = OffsetOf(look),
+                            .valuesOver1 = look.values_over1};
+  for (std::size_t i = 0; i < look.stops.size(); ++i) {
+    const TestStop &s = look.stops[i];
+    settings.stops[i + 1] = {true, s.red, s.green, s.blue, s.position};
+  }
+  for (std::size_t i = 0; i < look.alphas.size(); ++i) {
+    settings.handles[i + 1] = {true, look.alphas[i].position, look.alphas[i].value};
+  }
+  return settings;
+}
+
 /// The frame record the look should produce, built with the core alone.
 struct ExpectedRecord {
-  explicit ExpectedRecord(const Look &look) {
-    std::vector<ColorStop> stops;
-    for (const TestStop &s : look.stops) {
-      stops.push_back({static_cast<float>(s.position * 0.01), s.red * s.red, s.green * s.green,
-                       s.blue * s.blue});
-    }
-    std::vector<AlphaHandle> handles;
-    for (const TestHandle &h : look.alphas) {
-      handles.push_back(
-          {static_cast<float>(h.position * 0.01), static_cast<float>(h.value * 0.01)});
-    }
-    if (look.discrete) {
-      stops = MakeDiscreteColorStops(std::move(stops));
-      handles = MakeDiscreteAlphaHandles(std::move(handles));
-    }
-    const PF_Fixed offset = static_cast<PF_Fixed>(look.offset_degrees * 65536);
+  explicit ExpectedRecord(const Look &look)
+      : gradient(BuildGradient(GradientSettingsOf(look, GradientUse::kRender))) {
     record = PreRenderData{};
     record.inputRange = look.input_range;
     record.valuesOver1 = look.values_over1;
-    record.offsetWrapped = OffsetWrapped(offset);
-    record.offsetTurns = OffsetTurns(offset);
+    record.offsetWrapped = OffsetWrapped(OffsetOf(look));
+    record.offsetTurns = OffsetTurns(OffsetOf(look));
     record.cycleScale = static_cast<float>(look.cycle_scale);
     record.flip = look.flip;
     record.composite = look.composite;
     record.blend = static_cast<float>(look.blend * 0.01);
     record.smoothWrap = look.smooth_wrap;
-    const bool edge = look.smooth_wrap && record.cycleScale != 1.0f;
-    const bool wrap = look.smooth_wrap && (record.cycleScale != 1.0f || record.offsetWrapped != 0 ||
-                                           look.values_over1 == kValuesOver1Wrap);
-    alpha = std::make_unique<AlphaRamp>(handles, wrap, edge, record.cycleScale);
-    color = std::make_unique<ColorRamp>(stops, wrap, edge, record.cycleScale);
-    record.alphaRamp = alpha.get();
-    record.colorRamp = color.get();
+    record.alphaRamp = &gradient.alphaRamp;
+    record.colorRamp = &gradient.colorRamp;
   }
+  ExpectedRecord(const ExpectedRecord &) = delete;
+  ExpectedRecord &operator=(const ExpectedRecord &) = delete;
+
+  Gradient gradient;
   PreRenderData record;
-  std::unique_ptr<AlphaRamp> alpha;
-  std::unique_ptr<ColorRamp> color;
 };
 
 /// A test picture: hues across, brightness down, varying alpha, some values out of range in float.

@@ -6,15 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "core/gradient.h"
+#include "core/gradient_settings.h"
 #include "core/mapping_kernel.h"
 #include "core/pixel_mapping.h"
 
@@ -25,32 +25,32 @@ constexpr std::int64_t kLargeFrame = 3840 * 2160;
 
 struct Family {
   const char *name;
-  std::vector<ColorStop> stops;
-  std::vector<AlphaHandle> handles;
+  std::vector<StopSetting> stops;
+  std::vector<HandleSetting> handles;
   bool discrete = false, smoothWrap = false, composite = false, flip = false;
   float cycleScale = 1, blend = 0;
   std::uint16_t valuesOver1 = kValuesOver1Bounce;
   PF_Fixed degrees = 0;
 };
 
-std::vector<ColorStop> Stops(int count, std::uint32_t seed) {
+std::vector<StopSetting> Stops(int count, std::uint32_t seed) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<float> unit(0, 1);
-  std::vector<ColorStop> stops;
+  std::vector<StopSetting> stops;
   for (int i = 0; i < count; ++i) {
     const float r = unit(rng), g = unit(rng), b = unit(rng);
-    stops.push_back({count == 1 ? 0.5f : i / float(count - 1), r * r, g * g, b * b});
+    stops.push_back({true, r, g, b, count == 1 ? 50 : 100.0 * i / (count - 1)});
   }
   return stops;
 }
 
-const std::vector<ColorStop> kDefault = {{0, 0.0035f, 0.0271f, 0.1085f},
-                                         {0.25f, 0.2214f, 0.0554f, 0.6927f},
-                                         {0.5f, 0.0004f, 0.8136f, 0.7111f},
-                                         {0.75f, 0.9612f, 0.3323f, 0.7307f},
-                                         {1, 0.0199f, 0.1417f, 0.6405f}};
-const std::vector<AlphaHandle> kOpaque = {{0, 1}, {1, 1}};
-const std::vector<AlphaHandle> kVarying = {{0.1f, 0}, {0.6f, 0.8f}, {0.9f, 0.3f}};
+const std::vector<StopSetting> kDefault = {{true, 0.059f, 0.165f, 0.329f, 0},
+                                           {true, 0.471f, 0.235f, 0.831f, 25},
+                                           {true, 0.020f, 0.902f, 0.843f, 50},
+                                           {true, 0.980f, 0.576f, 0.855f, 75},
+                                           {true, 0.141f, 0.376f, 0.800f, 100}};
+const std::vector<HandleSetting> kOpaque = {{true, 0, 100}, {true, 100, 100}};
+const std::vector<HandleSetting> kVarying = {{true, 10, 0}, {true, 60, 80}, {true, 90, 30}};
 
 std::vector<Family> Families() {
   return {
@@ -72,15 +72,21 @@ std::vector<Family> Families() {
   };
 }
 
+GradientSettings SettingsOf(const Family &f) {
+  GradientSettings settings{.discrete = f.discrete,
+                            .smoothWrap = f.smoothWrap,
+                            .cycleScale = f.cycleScale,
+                            .offset = f.degrees * 65536,
+                            .valuesOver1 = f.valuesOver1};
+  std::copy(f.stops.begin(), f.stops.end(), settings.stops.begin() + 1);
+  std::copy(f.handles.begin(), f.handles.end(), settings.handles.begin() + 1);
+  return settings;
+}
+
 /// A frame's record and ramps as pre-render builds them, with the fast path it would build.
 struct Frame {
-  Frame(const Family &f, std::uint16_t inputRange, int bitdepth, bool hardware) {
-    std::vector<ColorStop> stops = f.stops;
-    std::vector<AlphaHandle> handles = f.handles;
-    if (f.discrete) {
-      stops = MakeDiscreteColorStops(stops);
-      handles = MakeDiscreteAlphaHandles(handles);
-    }
+  Frame(const Family &f, std::uint16_t inputRange, int bitdepth, bool hardware)
+      : gradient(BuildGradient(SettingsOf(f))) {
     data.inputRange = inputRange;
     data.valuesOver1 = f.valuesOver1;
     data.offsetTurns = OffsetTurns(f.degrees * 65536);
@@ -90,22 +96,16 @@ struct Frame {
     data.composite = f.composite;
     data.blend = f.blend;
     data.smoothWrap = f.smoothWrap;
-    const bool edge = f.smoothWrap && f.cycleScale != 1.0f;
-    const bool wrap = f.smoothWrap && (f.cycleScale != 1.0f || data.offsetWrapped != 0.0f ||
-                                       f.valuesOver1 == kValuesOver1Wrap);
-    alpha = std::make_unique<AlphaRamp>(handles, wrap, edge, f.cycleScale);
-    color = std::make_unique<ColorRamp>(stops, wrap, edge, f.cycleScale);
-    data.alphaRamp = alpha.get();
-    data.colorRamp = color.get();
+    data.alphaRamp = &gradient.alphaRamp;
+    data.colorRamp = &gradient.colorRamp;
     data.fastPath = NewFastPath(data, bitdepth, kLargeFrame, hardware);
     map = SelectPixelFunctions(data);
   }
   ~Frame() { DeleteFastPath(data.fastPath); }
   Frame(const Frame &) = delete;
 
+  Gradient gradient;
   PreRenderData data{};
-  std::unique_ptr<AlphaRamp> alpha;
-  std::unique_ptr<ColorRamp> color;
   PixelFunctions map{};
 };
 
@@ -217,7 +217,8 @@ TEST(FastPath, RandomPixelsAndGradientsGiveTheReferencePixel) {
   std::vector<Family> families = Families();
   for (int g = 0; g < 40; ++g) {
     Family f{"Random", Stops(1 + rng() % 40, rng()), {}};
-    for (int i = 0, n = 1 + rng() % 12; i < n; ++i) f.handles.push_back({unit(rng), unit(rng)});
+    for (int i = 0, n = 1 + rng() % 12; i < n; ++i)
+      f.handles.push_back({true, 100 * unit(rng), 100 * unit(rng)});
     f.discrete = rng() & 1;
     f.smoothWrap = rng() & 1;
     f.composite = rng() & 1;
