@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/gradient.h"
+#include "core/gradient_settings.h"
 #include "tools/gradients/css_color.h"
 #include "tools/gradients/gradient_files.h"
 #include "tools/gradients/gradient_fit.h"
@@ -29,29 +30,25 @@ struct Errors {
   double color = 0, alpha = 0;
 };
 
-/// The effect's view of the fit: positions read as float(percent * 0.01), colours squared.
-ColorRamp EffectColors(const FittedGradient &fit) {
-  std::vector<ColorStop> stops;
+/// The effect's view of the fit: the parameters it would read, built as the effect builds them.
+Gradient EffectGradient(const FittedGradient &fit) {
+  GradientSettings settings;
+  int n = 0;
   for (const FittedStop &s : fit.stops) {
-    stops.push_back(
-        {static_cast<float>(s.percent * 0.01), s.red * s.red, s.green * s.green, s.blue * s.blue});
+    settings.stops.at(++n) = {true, s.red, s.green, s.blue, s.percent};
   }
-  return ColorRamp(stops, false, false, 1.0f);
-}
-
-AlphaRamp EffectAlphas(const FittedGradient &fit) {
-  std::vector<AlphaHandle> handles;
+  n = 0;
   for (const FittedHandle &h : fit.handles) {
-    handles.push_back(
-        {static_cast<float>(h.percent * 0.01), static_cast<float>(h.value_percent * 0.01)});
+    settings.handles.at(++n) = {true, h.percent, h.value_percent};
   }
-  return AlphaRamp(handles, false, false, 1.0f);
+  return BuildGradient(settings);
 }
 
 /// Largest differences at 4096 points spread over 0..1.
 Errors Measure(const SourceGradient &source, const FittedGradient &fit) {
-  const ColorRamp colors = EffectColors(fit);
-  const AlphaRamp alphas = EffectAlphas(fit);
+  const Gradient gradient = EffectGradient(fit);
+  const ColorRamp &colors = gradient.colorRamp;
+  const AlphaRamp &alphas = gradient.alphaRamp;
   Errors e;
   for (int i = 0; i < 4096; ++i) {
     const float t = static_cast<float>(i / 4095.0);
@@ -108,7 +105,8 @@ TEST_P(Formats, FitStaysWithinTheBoundAndKeepsHardEdges) {
   EXPECT_LE(fit.color_error, bound);
   EXPECT_EQ(!source.notes.empty(), c.noted);
 
-  const ColorRamp colors = EffectColors(fit);
+  const Gradient gradient = EffectGradient(fit);
+  const ColorRamp &colors = gradient.colorRamp;
   for (const double edge : c.edges) {
     const float at = static_cast<float>(edge);
     EXPECT_EQ(std::count_if(
