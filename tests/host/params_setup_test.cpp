@@ -12,16 +12,6 @@ using host::FaultKind;
 
 std::string Name(const PF_ParamDef &def) { return def.name; }
 
-TEST(ParamsSetup, IdentifiersOneTo421EachOnce) {
-  SetUpInstance s = MakeInstance();
-  ASSERT_EQ(s.setup.err, 0);
-  EXPECT_EQ(s.setup.out.num_params, 422);
-  ASSERT_EQ(s.instance->ParamCount(), 422);
-  std::multiset<A_long> ids;
-  for (int i = 1; i < 422; ++i) ids.insert(s.instance->Definition(i).uu.id);
-  for (A_long id = 1; id <= 421; ++id) EXPECT_EQ(ids.count(id), 1u) << "id " << id;
-}
-
 struct FixedRow {
   int index;
   A_long id;

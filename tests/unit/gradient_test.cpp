@@ -11,7 +11,7 @@ namespace huewarp {
 namespace {
 
 // Grey stops given by their sampled level, stored squared as the ramp wants them.
-std::vector<ColorStop> Greys(std::vector<std::pair<float, float>> levels) {
+std::vector<ColorStop> Greys(const std::vector<std::pair<float, float>> &levels) {
   std::vector<ColorStop> stops;
   for (auto [position, v] : levels) stops.push_back({position, v * v, v * v, v * v});
   return stops;
