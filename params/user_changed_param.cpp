@@ -6,7 +6,7 @@
 // writes and the record's fields are updated whatever it holds.
 #include "params/arb_data.h"
 #include "core/param_layout.h"
-#include "params/param_writes.h"
+#include "shell/param_writes.h"
 #include "core/proxy_sync.h"
 #include "core/reconcile_rules.h"
 #include "core/slot_model.h"

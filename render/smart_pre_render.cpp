@@ -2,7 +2,7 @@
 // into a PreRenderData record, checks out the input layer and hands the record to the host.
 #include <algorithm>
 
-#include "params/arb_data.h"
+#include "core/arb_data_record.h"
 #include "core/param_layout.h"
 #include "shell/stream_access.h"
 #include "render/checked_out_param.h"

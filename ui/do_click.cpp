@@ -7,9 +7,9 @@
 // updated whatever it holds, and the record is unlocked on every path.
 #include <initializer_list>
 
-#include "params/arb_data.h"
+#include "core/arb_data_record.h"
 #include "core/param_layout.h"
-#include "params/param_writes.h"
+#include "shell/param_writes.h"
 #include "core/reconcile_rules.h"
 #include "core/slot_model.h"
 #include "shell/command_context.h"

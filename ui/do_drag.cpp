@@ -2,7 +2,7 @@
 // offset from the control's top counts, and the position is not clamped, so a drag beyond the
 // bar gives a value outside 0..100 for the host to store. The proxies of the alpha side and
 // the record's last_* values are left to the reconciliation that follows the gesture.
-#include "params/arb_data.h"
+#include "core/arb_data_record.h"
 #include "core/editor_layout.h"
 #include "core/param_layout.h"
 #include "core/reconcile_rules.h"

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "shell/stream_access.h"
-#include "params/param_writes.h"
+#include "shell/param_writes.h"
 #include "core/gradient_settings.h"
 #include "shell/allocation.h"
 #include "shell/command_context.h"

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "AE_Effect.h"
-#include "params/arb_data.h"
+#include "core/arb_data_record.h"
 #include "core/param_layout.h"
 #include "core/gradient.h"
 #include "ui/canvas.h"

@@ -1,4 +1,4 @@
-#include "params/param_writes.h"
+#include "shell/param_writes.h"
 
 #include "core/param_layout.h"
 #include "shell/running_error.h"
