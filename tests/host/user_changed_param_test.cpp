@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "host/events.h"
-#include "host/supervision.h"
-#include "host/undo.h"
+#include "host/ui/events.h"
+#include "host/instance/supervision.h"
+#include "host/instance/undo.h"
 #include "instance_fixture.h"
 #include "params/arb_data.h"
 #include "core/param_layout.h"
@@ -26,7 +26,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr PF_PixelFloat kDefault{1, 5 / 255.f, 230 / 255.f, 215 / 255.f};  // "Color", Color 3
 
 Bytes RecordBytes(SetUpInstance &s) {
-  return HandleBytes(*s.host, s.instance->ArbitraryValue(kArbDataIndex));
+  return HandleBytes(*s.host, s.instance->Records().Value(kArbDataIndex));
 }
 ArbData RecordOf(SetUpInstance &s) {
   ArbData record;
@@ -34,7 +34,7 @@ ArbData RecordOf(SetUpInstance &s) {
   return record;
 }
 void WriteRecord(SetUpInstance &s, const ArbData &record) {
-  std::memcpy(s.host->Handles().Data(s.instance->ArbitraryValue(kArbDataIndex)), &record,
+  std::memcpy(s.host->Handles().Data(s.instance->Records().Value(kArbDataIndex)), &record,
               sizeof record);
 }
 double Float(SetUpInstance &s, PF_ParamIndex index) {
