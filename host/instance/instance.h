@@ -14,9 +14,7 @@
 #include <memory>
 #include <optional>
 #include <shared_mutex>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "AE_Effect.h"
