@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "host/frame.h"
-#include "host/instance.h"
+#include "host/render/frame.h"
+#include "host/instance/instance.h"
 #include "core/pixel_mapping.h"
 #include "render_fixture.h"
 

@@ -1,8 +1,8 @@
 // huewarp editor: the gradient editor control as the effect draws it. The host sends the
 // control a draw event, as the Effect Controls panel does, and the recorded drawing is
 // rasterised with Cairo.
-#include "host/cairo_raster.h"
-#include "host/events.h"
+#include "host/ui/cairo_raster.h"
+#include "host/ui/events.h"
 #include "tools/commands.h"
 #include "tools/effect_session.h"
 #include "tools/image_file.h"

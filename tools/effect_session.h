@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "host/frame.h"
-#include "host/host.h"
-#include "host/instance.h"
-#include "host/param_stream.h"
-#include "host/world.h"
+#include "host/render/frame.h"
+#include "host/core/host.h"
+#include "host/instance/instance.h"
+#include "host/instance/param_stream.h"
+#include "host/render/world.h"
 
 namespace huewarp::tool {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "host/world.h"
+#include "host/render/world.h"
 #include "tools/effect_session.h"
 #include "tools/progress.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/param_stream.h"
+#include "host/instance/param_stream.h"
 #include "tools/effect_session.h"
 
 namespace huewarp::tool {

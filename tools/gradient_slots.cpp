@@ -95,7 +95,7 @@ std::vector<AlphaText> ParseAlphas(const std::string &text) {
 }
 
 ArbData ReadEditorRecord(host::Instance &instance) {
-  const PF_ArbitraryH handle = instance.ArbitraryValue(kArbDataIndex);
+  const PF_ArbitraryH handle = instance.Records().Value(kArbDataIndex);
   host::HandleService &handles = instance.host().Handles();
   if (!handle || handles.Size(handle) < kArbDataSize) {
     throw ToolError("the effect's editor record is missing");
@@ -106,7 +106,7 @@ ArbData ReadEditorRecord(host::Instance &instance) {
 }
 
 void WriteEditorRecord(host::Instance &instance, const ArbData &record) {
-  const PF_ArbitraryH handle = instance.ArbitraryValue(kArbDataIndex);
+  const PF_ArbitraryH handle = instance.Records().Value(kArbDataIndex);
   host::HandleService &handles = instance.host().Handles();
   if (!handle || handles.Size(handle) < kArbDataSize) {
     throw ToolError("the effect's editor record is missing");

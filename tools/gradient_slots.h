@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/instance.h"
-#include "host/param_stream.h"
+#include "host/instance/instance.h"
+#include "host/instance/param_stream.h"
 #include "params/arb_data.h"
 
 namespace huewarp::tool {

@@ -10,7 +10,7 @@
 
 #include <OpenImageIO/typedesc.h>
 
-#include "host/world.h"
+#include "host/render/world.h"
 #include "tools/pending_file.h"
 
 namespace huewarp::tool {

@@ -14,7 +14,7 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-#include "host/world.h"
+#include "host/render/world.h"
 #include "tools/pending_file.h"
 
 namespace huewarp::tool {

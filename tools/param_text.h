@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "AE_Effect.h"
-#include "host/instance.h"
-#include "host/param_stream.h"
+#include "host/instance/instance.h"
+#include "host/instance/param_stream.h"
 
 namespace huewarp::tool {
 

@@ -160,10 +160,10 @@ void LoadParameter(host::Instance &instance, const json &entry) {
       const std::vector<std::uint8_t> bytes =
           Unhex(Member(entry, "flat", json::value_t::string, "text").get<std::string>());
       host::ArbHandle record;
-      if (const PF_Err err = instance.UnflattenArbitrary(index, bytes, &record); err || !record) {
+      if (const PF_Err err = instance.Records().Unflatten(index, bytes, &record); err || !record) {
         throw ToolError("the effect cannot read its record back (" + DescribeError(err) + ")");
       }
-      if (const PF_Err err = instance.ReplaceArbitraryValue(index, std::move(record))) {
+      if (const PF_Err err = instance.Records().Replace(index, std::move(record))) {
         throw ToolError("the host refused the record (" + DescribeError(err) + ")");
       }
       return;
@@ -237,7 +237,7 @@ void SaveProjectFile(host::Instance &instance, const std::string &path) {
       }
     } else if (def.param_type == PF_Param_ARBITRARY_DATA) {
       std::vector<std::uint8_t> bytes;
-      if (const PF_Err err = instance.FlattenArbitrary(i, instance.ArbitraryValue(i), &bytes)) {
+      if (const PF_Err err = instance.Records().Flatten(i, instance.Records().Value(i), &bytes)) {
         throw ToolError("cannot save " + Quoted(path) + ": the effect cannot flatten " +
                         Quoted(def.name) + " (" + DescribeError(err) + ")");
       }

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/instance.h"
+#include "host/instance/instance.h"
 
 namespace huewarp::tool {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/supervision.h"
+#include "host/instance/supervision.h"
 #include "tools/effect_session.h"
 #include "tools/gradient_slots.h"
 #include "tools/gradients/gradient_files.h"

@@ -2,7 +2,7 @@
 // file, the gradient, plain values, keyframes; then the settings are saved if asked.
 #pragma once
 
-#include "host/instance.h"
+#include "host/instance/instance.h"
 #include "tools/command_line.h"
 #include "tools/frame_time.h"
 

@@ -1,8 +1,9 @@
 // "PF AE Adv App Suite" 2: the Info panel's text, kept by the host the command belongs to. The
 // project, window and colour entries are not offered.
 #include "AE_AdvEffectSuites.h"
-#include "host/command_context.h"
-#include "host/host.h"
+#include "host/core/command_context.h"
+#include "host/core/host.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
 
 namespace huewarp::host {

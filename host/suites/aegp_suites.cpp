@@ -3,17 +3,19 @@
 #include <algorithm>
 
 #include "AE_GeneralPlug.h"
-#include "host/aegp_refs.h"
-#include "host/command_context.h"
-#include "host/host.h"
-#include "host/instance.h"
+#include "host/core/command_context.h"
+#include "host/core/host.h"
+#include "host/core/host_call.h"
+#include "host/instance/instance.h"
+#include "host/suites/aegp_refs.h"
 #include "host/suites/suites.h"
+#include "host/suites/utility_suite.h"
 
 namespace huewarp::host {
 namespace {
 
 bool KnownPluginId(const CommandContext &command, AEGP_PluginID id) {
-  const auto ids = command.host->RegisteredPluginIds();
+  const auto ids = RegisteredPluginIds(*command.host);
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 

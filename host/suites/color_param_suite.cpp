@@ -1,7 +1,8 @@
 // "PF ColorParamSuite" 1: a colour parameter's value at full precision.
 #include "AE_EffectSuites.h"
-#include "host/command_context.h"
-#include "host/param_stream.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
+#include "host/instance/param_stream.h"
 #include "host/suites/suites.h"
 
 namespace huewarp::host {

@@ -1,9 +1,10 @@
 // "PF Effect Custom UI Suite" 1: the drawing reference of a draw event, found through the
 // event's context, which the host points at the event's drawing.
 #include "AE_EffectSuites.h"
-#include "host/command_context.h"
-#include "host/drawing.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
+#include "host/ui/drawing.h"
 
 namespace huewarp::host {
 namespace {

@@ -1,9 +1,10 @@
 // "DRAWBOT Draw Suite" 1: the supplier and the surface of a draw reference. Both belong to the
 // drawing, so they are not acquired in the ledger and the effect does not release them.
 #include "adobesdk/DrawbotSuite.h"
-#include "host/command_context.h"
-#include "host/drawing.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
+#include "host/ui/drawing.h"
 
 namespace huewarp::host {
 namespace {

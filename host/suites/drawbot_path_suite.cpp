@@ -1,9 +1,10 @@
 // "DRAWBOT Path Suite" 1: rectangles and polygons added to a path of the drawing that made it.
 // Curves and arcs are not offered: their entries stay null.
 #include "adobesdk/DrawbotSuite.h"
-#include "host/command_context.h"
-#include "host/drawing.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
+#include "host/ui/drawing.h"
 
 namespace huewarp::host {
 namespace {

@@ -2,9 +2,10 @@
 // supplier belongs to, and takes them back. An injected fault leaves the new object null; a
 // null-kind fault answers success with no object, as a host that ran out of them.
 #include "adobesdk/DrawbotSuite.h"
-#include "host/command_context.h"
-#include "host/drawing.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
+#include "host/ui/drawing.h"
 
 namespace huewarp::host {
 namespace {

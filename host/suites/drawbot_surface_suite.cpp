@@ -2,9 +2,10 @@
 // and flushes in the surface's drawing. Clipping, transforms and images are not offered: their
 // entries stay null, as a host that lacks them.
 #include "adobesdk/DrawbotSuite.h"
-#include "host/command_context.h"
-#include "host/drawing.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
+#include "host/ui/drawing.h"
 
 namespace huewarp::host {
 namespace {

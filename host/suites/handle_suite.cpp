@@ -1,6 +1,6 @@
 // "PF Handle Suite" 2: the same handle operations as the utility callbacks.
 #include "AE_EffectCBSuites.h"
-#include "host/handle_callbacks.h"
+#include "host/core/handle_callbacks.h"
 #include "host/suites/suites.h"
 
 namespace huewarp::host {

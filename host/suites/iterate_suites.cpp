@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "AE_EffectCBSuites.h"
-#include "host/allocation_gate.h"
-#include "host/command_context.h"
-#include "host/host.h"
+#include "host/core/allocation_gate.h"
+#include "host/core/command_context.h"
+#include "host/core/host.h"
+#include "host/core/host_call.h"
 #include "host/suites/suites.h"
 
 namespace huewarp::host {

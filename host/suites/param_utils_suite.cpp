@@ -1,8 +1,9 @@
 // "PF Param Utils Suite" 3: PF_UpdateParamUI, which asks the Effect Controls panel to show a
 // parameter with the definition the effect passes. The other members are not offered.
 #include "AE_EffectSuites.h"
-#include "host/command_context.h"
-#include "host/instance.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
+#include "host/instance/instance.h"
 #include "host/suites/suites.h"
 
 namespace huewarp::host {

@@ -1,7 +1,7 @@
 // Registration of each suite the host implements; one function per suite file.
 #pragma once
 
-#include "host/suite_registry.h"
+#include "host/core/suite_registry.h"
 
 namespace huewarp::host {
 
@@ -20,5 +20,8 @@ void RegisterDrawbotPathSuite(SuiteRegistry &registry);
 void RegisterCustomUiSuite(SuiteRegistry &registry);
 void RegisterAdvAppSuite(SuiteRegistry &registry);
 void RegisterHelperSuite(SuiteRegistry &registry);
+
+/// Registers every suite this host implements.
+void RegisterStandardSuites(SuiteRegistry &registry);
 
 }  // namespace huewarp::host

@@ -4,11 +4,13 @@
 #include <string>
 
 #include "AE_GeneralPlug.h"
-#include "host/command_context.h"
-#include "host/host.h"
-#include "host/instance.h"
+#include "host/core/command_context.h"
+#include "host/core/host.h"
+#include "host/core/host_call.h"
+#include "host/instance/instance.h"
+#include "host/instance/undo.h"
 #include "host/suites/suites.h"
-#include "host/undo.h"
+#include "host/suites/utility_suite.h"
 
 namespace huewarp::host {
 namespace {
@@ -20,7 +22,7 @@ A_Err RegisterWithAEGP(AEGP_GlobalRefcon, const A_char *, AEGP_PluginID *plugin_
   if (fault.fail) return fault.code;
   CommandContext *context = CurrentCommand();
   if (!context || !plugin_id) return A_Err_PARAMETER;
-  *plugin_id = context->host->NextPluginId();
+  *plugin_id = context->host->SuiteState<PluginIds>().Next();
   return A_Err_NONE;
 }
 
@@ -52,6 +54,18 @@ A_Err EndUndoGroup() {
 }
 
 }  // namespace
+
+int32_t PluginIds::Next() {
+  std::lock_guard lock(mutex_);
+  const int32_t id = 7000 + static_cast<int32_t>(ids_.size());
+  ids_.push_back(id);
+  return id;
+}
+
+std::vector<int32_t> PluginIds::All() const {
+  std::lock_guard lock(mutex_);
+  return ids_;
+}
 
 void RegisterUtilitySuite(SuiteRegistry &registry) {
   static AEGP_UtilitySuite3 suite = [] {

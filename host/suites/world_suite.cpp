@@ -1,8 +1,9 @@
 // "PF World Suite" 2: the pixel format of a world the host made.
 #include "AE_EffectCBSuites.h"
-#include "host/command_context.h"
+#include "host/core/command_context.h"
+#include "host/core/host_call.h"
+#include "host/render/world.h"
 #include "host/suites/suites.h"
-#include "host/world.h"
 
 namespace huewarp::host {
 namespace {

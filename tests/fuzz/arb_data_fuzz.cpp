@@ -19,7 +19,7 @@
 
 #include "fuzz_input.h"
 #include "host_session.h"
-#include "host/instance.h"
+#include "host/instance/instance.h"
 #include "core/param_layout.h"
 
 namespace huewarp::fuzz {
@@ -145,14 +145,14 @@ class Run {
   PF_ArbitraryH PickRecord() {
     const std::size_t choice = in_.Take<std::uint8_t>() % (records_.size() + 2);
     if (choice < records_.size()) return records_[choice].get();
-    return choice == records_.size() ? s_.instance->ArbitraryValue(kArb) : nullptr;
+    return choice == records_.size() ? s_.instance->Records().Value(kArb) : nullptr;
   }
   /// Takes over a record the effect handed back, disposing of the oldest when full.
   void Keep(PF_ArbitraryH record) {
     if (!record) return;
     Require(s_.host.Handles().Size(record) == kRecordSize, "a record handed back is not 56 bytes");
     if (records_.size() == kMaxRecords) records_.erase(records_.begin());
-    records_.emplace_back(s_.instance.get(), s_.arb_id, s_.refcon, record);
+    records_.emplace_back(&s_.instance->Records(), host::ArbTarget{s_.arb_id, s_.refcon}, record);
   }
   /// Arms at most one failure for the next request: the Nth host call of any kind fails, once
   /// or from then on, with an error or a null answer.
@@ -166,7 +166,7 @@ class Run {
     s_.host.Faults().Arm(rule);
   }
   PF_Err Send(PF_ArbParamsExtra &request) {
-    const PF_Err err = s_.instance->SendArbitrary(request).err;
+    const PF_Err err = s_.instance->Records().Send(request).err;
     failed_ = s_.host.Faults().Fired() > 0;
     s_.host.Faults().Reset();
     Require(IsEffectResult(err), "a result the effect never gives");
@@ -197,7 +197,7 @@ void Run::Request() {
   void *refcon = s_.refcon;
   if (in_.Take<std::uint8_t>() & 1) refcon = reinterpret_cast<void *>(in_.Take<std::uint64_t>());
   const bool ours = refcon == s_.refcon;
-  PF_ArbParamsExtra request = s_.instance->ArbitraryRequest(kArb, function);
+  PF_ArbParamsExtra request = s_.instance->Records().Request(kArb, function);
   // Every request's arguments start with the refcon.
   request.u.new_func_params.refconPV = refcon;
   ArmFailure(failure);

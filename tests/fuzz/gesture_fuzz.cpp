@@ -19,13 +19,13 @@
 
 #include "fuzz_input.h"
 #include "host_session.h"
-#include "host/events.h"
-#include "host/frame.h"
-#include "host/gestures.h"
-#include "host/instance.h"
-#include "host/supervision.h"
-#include "host/undo.h"
-#include "host/world.h"
+#include "host/ui/events.h"
+#include "host/render/frame.h"
+#include "host/ui/gestures.h"
+#include "host/instance/instance.h"
+#include "host/instance/supervision.h"
+#include "host/instance/undo.h"
+#include "host/render/world.h"
 #include "params/arb_data.h"
 #include "core/param_layout.h"
 
@@ -124,7 +124,7 @@ class Run {
  private:
   ArbData Record() {
     ArbData record;
-    std::memcpy(&record, s_.host.Handles().Data(instance_->ArbitraryValue(kArbDataIndex)),
+    std::memcpy(&record, s_.host.Handles().Data(instance_->Records().Value(kArbDataIndex)),
                 sizeof record);
     return record;
   }
@@ -250,7 +250,7 @@ class Run {
       snap.flags.push_back(instance_->DynamicStreamFlags(i));
       if (instance_->HasStream(i)) snap.values.push_back(instance_->ValueAt(i, 0));
     }
-    const auto bytes = s_.host.Handles().Bytes(instance_->ArbitraryValue(kArbDataIndex));
+    const auto bytes = s_.host.Handles().Bytes(instance_->Records().Value(kArbDataIndex));
     snap.record.assign(bytes.begin(), bytes.end());
     return snap;
   }

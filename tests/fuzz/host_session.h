@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "host/host.h"
+#include "host/core/host.h"
 
 namespace huewarp::fuzz {
 

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fuzz_input.h"
-#include "host/instance.h"
+#include "host/instance/instance.h"
 #include "host_session.h"
 #include "tools/project_file.h"
 #include "tools/tool_error.h"

@@ -26,7 +26,7 @@ std::vector<std::uint8_t> DefaultRecordBytes() {
 /// A copy of the instance's record with every field changed, current_handle to `current`.
 ArbHandle ChangedRecord(SetUpInstance &s, std::uint16_t current) {
   ArbHandle copy;
-  EXPECT_EQ(s.instance->CopyArbitrary(kArb, s.instance->ArbitraryValue(kArb), &copy), 0);
+  EXPECT_EQ(s.instance->Records().Copy(kArb, s.instance->Records().Value(kArb), &copy), 0);
   SetField(*s.host, copy.get(), 0, current);
   for (std::size_t offset : {2, 4, 6}) SetField(*s.host, copy.get(), offset, std::uint16_t{9});
   for (std::size_t offset : {8, 12, 16, 20}) SetField(*s.host, copy.get(), offset, 0.5f);
@@ -38,10 +38,10 @@ ArbHandle ChangedRecord(SetUpInstance &s, std::uint16_t current) {
 TEST(ArbData, EveryWayToMakeARecordGivesTheDefaultBytes) {
   SetUpInstance s = MakeInstance();
   ArbHandle fresh, copy_of_nothing;
-  ASSERT_EQ(s.instance->NewArbitrary(kArb, &fresh), 0);
-  ASSERT_EQ(s.instance->CopyArbitrary(kArb, nullptr, &copy_of_nothing), 0);
+  ASSERT_EQ(s.instance->Records().New(kArb, &fresh), 0);
+  ASSERT_EQ(s.instance->Records().Copy(kArb, nullptr, &copy_of_nothing), 0);
   const PF_ArbitraryH made[] = {s.instance->Definition(kArb).u.arb_d.dephault,
-                                s.instance->ArbitraryValue(kArb), fresh.get(),
+                                s.instance->Records().Value(kArb), fresh.get(),
                                 copy_of_nothing.get()};
   for (PF_ArbitraryH record : made) {
     ASSERT_NE(record, nullptr);
@@ -52,7 +52,7 @@ TEST(ArbData, EveryWayToMakeARecordGivesTheDefaultBytes) {
 
 TEST(ArbData, CompareLooksAtTheCurrentStopOnly) {
   SetUpInstance s = MakeInstance();
-  const PF_ArbitraryH value = s.instance->ArbitraryValue(kArb);
+  const PF_ArbitraryH value = s.instance->Records().Value(kArb);
   struct Case {
     const char *label;
     std::uint16_t current;
@@ -63,11 +63,11 @@ TEST(ArbData, CompareLooksAtTheCurrentStopOnly) {
     SCOPED_TRACE(c.label);
     ArbHandle other = ChangedRecord(s, c.current);
     PF_ArbCompareResult result = 99;
-    EXPECT_EQ(s.instance->CompareArbitrary(kArb, value, other.get(), &result), 0);
+    EXPECT_EQ(s.instance->Records().Compare(kArb, value, other.get(), &result), 0);
     EXPECT_EQ(result, c.expected);
   }
   PF_ArbCompareResult result = 99;
-  EXPECT_EQ(s.instance->CompareArbitrary(kArb, value, nullptr, &result), 0);
+  EXPECT_EQ(s.instance->Records().Compare(kArb, value, nullptr, &result), 0);
   EXPECT_EQ(result, PF_ArbCompare_EQUAL) << "a missing record compares equal";
 }
 
@@ -88,17 +88,17 @@ TEST(ArbData, PrintNeedsPlainFlagsAnd512Bytes) {
     SCOPED_TRACE(std::to_string(c.flags) + "/" + std::to_string(c.size));
     std::vector<A_char> buffer(4096, 'x');
     buffer.back() = '\0';
-    PF_ArbParamsExtra request = s.instance->ArbitraryRequest(kArb, PF_Arbitrary_PRINT_FUNC);
+    PF_ArbParamsExtra request = s.instance->Records().Request(kArb, PF_Arbitrary_PRINT_FUNC);
     request.u.print_func_params.print_flags = c.flags;
     request.u.print_func_params.arbH =
-        c.record42 ? record42.get() : s.instance->ArbitraryValue(kArb);
+        c.record42 ? record42.get() : s.instance->Records().Value(kArb);
     request.u.print_func_params.print_sizeLu = c.size;
     request.u.print_func_params.print_bufferPC = buffer.data();
-    EXPECT_EQ(s.instance->SendArbitrary(request).err, 0);
+    EXPECT_EQ(s.instance->Records().Send(request).err, 0);
     EXPECT_EQ(std::string(buffer.data()), c.text ? c.text : std::string(4095, 'x'));
   }
   std::string text;
-  EXPECT_EQ(s.instance->PrintArbitrary(kArb, s.instance->ArbitraryValue(kArb), 0, &text), 0);
+  EXPECT_EQ(s.instance->Records().Print(kArb, s.instance->Records().Value(kArb), 0, &text), 0);
   EXPECT_EQ(text, "current_handle=3\t") << "the size the effect asks for is enough";
 }
 
@@ -109,11 +109,11 @@ TEST(ArbData, FlattenAndUnflattenOnlyAt56Bytes) {
   for (A_u_long size : {55u, 56u, 57u}) {
     SCOPED_TRACE(size);
     std::vector<std::uint8_t> buffer(64, 0xEE);
-    PF_ArbParamsExtra flatten = s.instance->ArbitraryRequest(kArb, PF_Arbitrary_FLATTEN_FUNC);
+    PF_ArbParamsExtra flatten = s.instance->Records().Request(kArb, PF_Arbitrary_FLATTEN_FUNC);
     flatten.u.flatten_func_params.arbH = record.get();
     flatten.u.flatten_func_params.buf_sizeLu = size;
     flatten.u.flatten_func_params.flat_dataPV = buffer.data();
-    EXPECT_EQ(s.instance->SendArbitrary(flatten).err, 0);
+    EXPECT_EQ(s.instance->Records().Send(flatten).err, 0);
     const std::vector<std::uint8_t> head(buffer.begin(), buffer.begin() + 56);
     EXPECT_EQ(head, size == 56 ? stored : std::vector<std::uint8_t>(56, 0xEE));
 
@@ -121,7 +121,7 @@ TEST(ArbData, FlattenAndUnflattenOnlyAt56Bytes) {
     ArbHandle back;
     std::vector<std::uint8_t> flat = stored;
     flat.resize(size);
-    EXPECT_EQ(s.instance->UnflattenArbitrary(kArb, flat, &back), 0);
+    EXPECT_EQ(s.instance->Records().Unflatten(kArb, flat, &back), 0);
     EXPECT_EQ(static_cast<bool>(back), size == 56);
     if (back) {
       EXPECT_EQ(HandleBytes(*s.host, back.get()), stored);
@@ -134,11 +134,11 @@ TEST(ArbData, FlattenAndUnflattenOnlyAt56Bytes) {
 TEST(ArbData, ScanMakesNoRecordAndUnknownRequestsAnswerZero) {
   SetUpInstance s = MakeInstance();
   ArbHandle scanned;
-  EXPECT_EQ(s.instance->ScanArbitrary(kArb, "current_handle=5\t", &scanned), 0);
+  EXPECT_EQ(s.instance->Records().Scan(kArb, "current_handle=5\t", &scanned), 0);
   EXPECT_FALSE(scanned);
   for (PF_FunctionSelector which : {PF_FunctionSelector{PF_Arbitrary_INTERP_FUNC}, 11, 99, -1}) {
-    PF_ArbParamsExtra request = s.instance->ArbitraryRequest(kArb, which);
-    EXPECT_EQ(s.instance->SendArbitrary(request).err, 0) << which;
+    PF_ArbParamsExtra request = s.instance->Records().Request(kArb, which);
+    EXPECT_EQ(s.instance->Records().Send(request).err, 0) << which;
   }
 }
 

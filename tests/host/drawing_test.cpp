@@ -8,7 +8,8 @@
 #include "AE_AdvEffectSuites.h"
 #include "AE_EffectSuites.h"
 #include "adobesdk/DrawbotSuite.h"
-#include "host/drawing.h"
+#include "host/core/basic_suite.h"
+#include "host/ui/drawing.h"
 #include "host_fixture.h"
 
 namespace huewarp::testing {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "gesture_fixture.h"
-#include "host/frame.h"
-#include "host/project.h"
+#include "host/render/frame.h"
+#include "host/instance/project.h"
 
 namespace huewarp::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "editor_fixture.h"
-#include "host/cairo_raster.h"
+#include "host/ui/cairo_raster.h"
 
 namespace huewarp::testing {
 namespace {

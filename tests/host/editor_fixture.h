@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/drawing.h"
-#include "host/events.h"
+#include "host/ui/drawing.h"
+#include "host/ui/events.h"
 #include "instance_fixture.h"
 #include "core/param_layout.h"
 #include "core/gradient_settings.h"
@@ -75,7 +75,7 @@ inline SetUpInstance DrawnInstance(const Look &look = {}) {
 /// Writes one field of the instance's ArbData record.
 template <class T>
 void SetArbField(SetUpInstance &s, std::size_t offset, T value) {
-  SetField(*s.host, s.instance->ArbitraryValue(kArbDataIndex), offset, value);
+  SetField(*s.host, s.instance->Records().Value(kArbDataIndex), offset, value);
 }
 
 /// The gradient the editor shows for a look, and the cycle scale its preview repeats it by.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gesture_fixture.h"
+#include "host/suites/helper_suite.h"
 
 namespace huewarp::testing {
 namespace {
@@ -253,13 +254,13 @@ TEST(EditorClick, AsksTheHostForItsTool) {
   SetUpInstance ae = Editor({});
   const host::GestureResult r = Gesture(ae, kNowhere);
   EXPECT_EQ(r.click.extra.evt_out_flags, PF_EO_HANDLED_EVENT);
-  EXPECT_EQ(ae.host->ExtendedTools(), std::vector<A_long>{PF_ExtendedSuiteTool_MAGNIFY});
+  EXPECT_EQ(host::ExtendedTools(*ae.host), std::vector<A_long>{PF_ExtendedSuiteTool_MAGNIFY});
   EXPECT_FALSE(r.cursor.has_value());
 
   SetUpInstance pr = MakeInstance({.appl_id = host::kPremierePro});
   const host::GestureResult p = Gesture(pr, kNowhere);
   EXPECT_EQ(p.cursor, PF_Cursor_MAGNIFY);
-  EXPECT_TRUE(pr.host->ExtendedTools().empty());
+  EXPECT_TRUE(host::ExtendedTools(*pr.host).empty());
 }
 
 // With the lock on, removing a stop must leave every proxy showing the stop that became current:

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "host/allocation_gate.h"
+#include "host/core/allocation_gate.h"
 
 // A sanitizer's runtime allocates while it starts, before its shadow memory exists, so nothing on
 // the way to the allocator underneath may be instrumented.

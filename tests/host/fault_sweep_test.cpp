@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "gesture_fixture.h"
-#include "host/allocation_gate.h"
-#include "host/frame.h"
+#include "host/core/allocation_gate.h"
+#include "host/render/frame.h"
 #include "render_fixture.h"
 #include "shell/suites.h"
 
@@ -62,7 +62,7 @@ State EditorAt(const EditorState &editor, PF_Point pointer = kNowhere) {
   return st;
 }
 
-PF_ArbitraryH Value(State &st) { return st.s.instance->ArbitraryValue(kArb); }
+PF_ArbitraryH Value(State &st) { return st.s.instance->Records().Value(kArb); }
 
 Outcome Event(State &st, const host::EventRequest &request) {
   return Of(host::SendEvent(*st.s.instance, request).command);
@@ -101,7 +101,7 @@ Outcome Frame(State &st, bool skip_render = false) {
 
 /// A size request sent as is, since the instance's helpers pair it with the request it sizes.
 Outcome SizeRequest(State &st, PF_FunctionSelector which) {
-  PF_ArbParamsExtra r = st.s.instance->ArbitraryRequest(kArb, which);
+  PF_ArbParamsExtra r = st.s.instance->Records().Request(kArb, which);
   A_u_long size = 0;
   if (which == PF_Arbitrary_FLAT_SIZE_FUNC) {
     r.u.flat_size_func_params.arbH = Value(st);
@@ -110,7 +110,7 @@ Outcome SizeRequest(State &st, PF_FunctionSelector which) {
     r.u.print_size_func_params.arbH = Value(st);
     r.u.print_size_func_params.print_sizePLu = &size;
   }
-  return Of(st.s.instance->SendArbitrary(r));
+  return Of(st.s.instance->Records().Send(r));
 }
 
 std::vector<Scenario> Scenarios() {
@@ -129,59 +129,59 @@ std::vector<Scenario> Scenarios() {
        [](State &st) { return Of(st.s.instance->Setup()); }},
       {"ArbNew", [] { return Fresh(); },
        [](State &st) {
-         return Outcome{st.s.instance->NewArbitrary(kArb, &st.records.emplace_back())};
+         return Outcome{st.s.instance->Records().New(kArb, &st.records.emplace_back())};
        }},
       {"ArbDispose",
        [] {
          State st = Fresh();
-         EXPECT_EQ(st.s.instance->NewArbitrary(kArb, &st.records.emplace_back()), 0);
+         EXPECT_EQ(st.s.instance->Records().New(kArb, &st.records.emplace_back()), 0);
          return st;
        },
        [](State &st) {
-         return Outcome{st.s.instance->DisposeArbitrary(kArb, st.records.at(0).Release())};
+         return Outcome{st.s.instance->Records().Dispose(kArb, st.records.at(0).Release())};
        }},
       {"ArbCopy", [] { return Fresh(); },
        [](State &st) {
-         return Outcome{st.s.instance->CopyArbitrary(kArb, Value(st), &st.records.emplace_back())};
+         return Outcome{st.s.instance->Records().Copy(kArb, Value(st), &st.records.emplace_back())};
        }},
       {"ArbFlatSize", [] { return Fresh(); },
        [](State &st) { return SizeRequest(st, PF_Arbitrary_FLAT_SIZE_FUNC); }},
       {"ArbFlatten", [] { return Fresh(); },
        [](State &st) {
-         return Outcome{st.s.instance->FlattenArbitrary(kArb, Value(st), &st.bytes)};
+         return Outcome{st.s.instance->Records().Flatten(kArb, Value(st), &st.bytes)};
        }},
       {"ArbUnflatten",
        [] {
          State st = Fresh();
-         EXPECT_EQ(st.s.instance->FlattenArbitrary(kArb, Value(st), &st.bytes), 0);
+         EXPECT_EQ(st.s.instance->Records().Flatten(kArb, Value(st), &st.bytes), 0);
          return st;
        },
        [](State &st) {
          return Outcome{
-             st.s.instance->UnflattenArbitrary(kArb, st.bytes, &st.records.emplace_back())};
+             st.s.instance->Records().Unflatten(kArb, st.bytes, &st.records.emplace_back())};
        }},
       {"ArbCompare",
        [] {
          State st = Fresh();
-         EXPECT_EQ(st.s.instance->CopyArbitrary(kArb, Value(st), &st.records.emplace_back()), 0);
+         EXPECT_EQ(st.s.instance->Records().Copy(kArb, Value(st), &st.records.emplace_back()), 0);
          return st;
        },
        [](State &st) {
          PF_ArbCompareResult result;
          return Outcome{
-             st.s.instance->CompareArbitrary(kArb, Value(st), st.records.at(0).get(), &result)};
+             st.s.instance->Records().Compare(kArb, Value(st), st.records.at(0).get(), &result)};
        }},
       {"ArbPrintSize", [] { return Fresh(); },
        [](State &st) { return SizeRequest(st, PF_Arbitrary_PRINT_SIZE_FUNC); }},
       {"ArbPrint", [] { return Fresh(); },
        [](State &st) {
          std::string text;
-         return Outcome{st.s.instance->PrintArbitrary(kArb, Value(st), 0, &text)};
+         return Outcome{st.s.instance->Records().Print(kArb, Value(st), 0, &text)};
        }},
       {"ArbScan", [] { return Fresh(); },
        [](State &st) {
          return Outcome{
-             st.s.instance->ScanArbitrary(kArb, "current_handle=1\t", &st.records.emplace_back())};
+             st.s.instance->Records().Scan(kArb, "current_handle=1\t", &st.records.emplace_back())};
        }},
       {"UserChangeFreshInstance",
        [] {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "editor_fixture.h"
-#include "host/gestures.h"
-#include "host/supervision.h"
-#include "host/undo.h"
+#include "host/ui/gestures.h"
+#include "host/instance/supervision.h"
+#include "host/instance/undo.h"
 #include "params/arb_data.h"
 
 namespace huewarp::testing {
@@ -31,12 +31,12 @@ inline const PF_Point kAlphaPlus = At(105, 70), kAlphaMinus = At(105, 91);
 
 inline ArbData RecordOf(SetUpInstance &s) {
   ArbData record;
-  std::memcpy(&record, s.host->Handles().Data(s.instance->ArbitraryValue(kArbDataIndex)),
+  std::memcpy(&record, s.host->Handles().Data(s.instance->Records().Value(kArbDataIndex)),
               sizeof record);
   return record;
 }
 inline void WriteRecord(SetUpInstance &s, const ArbData &record) {
-  std::memcpy(s.host->Handles().Data(s.instance->ArbitraryValue(kArbDataIndex)), &record,
+  std::memcpy(s.host->Handles().Data(s.instance->Records().Value(kArbDataIndex)), &record,
               sizeof record);
 }
 inline double Float(SetUpInstance &s, PF_ParamIndex index) {
@@ -104,7 +104,7 @@ inline Snapshot Snap(SetUpInstance &s) {
     snap.values.push_back(s.instance->HasStream(i) ? std::optional(s.instance->ValueAt(i, 0))
                                                    : std::nullopt);
   }
-  snap.record = HandleBytes(*s.host, s.instance->ArbitraryValue(kArbDataIndex));
+  snap.record = HandleBytes(*s.host, s.instance->Records().Value(kArbDataIndex));
   return snap;
 }
 

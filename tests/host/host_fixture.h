@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "host/host.h"
+#include "host/core/host.h"
 
 namespace huewarp::testing {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/instance.h"
+#include "host/instance/instance.h"
 #include "host_fixture.h"
 
 namespace huewarp::testing {

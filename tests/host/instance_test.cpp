@@ -5,7 +5,8 @@
 #include <thread>
 
 #include "AE_GeneralPlug.h"
-#include "host/project.h"
+#include "host/instance/project.h"
+#include "host/ui/interact_callbacks.h"
 #include "instance_fixture.h"
 #include "core/param_layout.h"
 
@@ -67,7 +68,7 @@ TEST(InstanceStreams, InterpolateOrHoldByKind) {
   const PF_Pixel expected{255, 128, 64, 0};
   EXPECT_EQ(std::memcmp(&params[ColorSlotIndex(1)].u.cd.value, &expected, 4), 0);
   EXPECT_EQ(params[kInputRangeIndex].u.pd.value, 2);
-  EXPECT_EQ(params[kArbDataIndex].u.arb_d.value, s.instance->ArbitraryValue(kArbDataIndex));
+  EXPECT_EQ(params[kArbDataIndex].u.arb_d.value, s.instance->Records().Value(kArbDataIndex));
   EXPECT_EQ(params[PositionSlotIndex(1)].uu.change_flags, 0);
 }
 
@@ -92,7 +93,7 @@ TEST(InstanceCheckout, ValuesAtAnyTimeAndCheckInsOnlyRecorded) {
     EXPECT_EQ(position.u.fs_d.value, 20.0) << "tick 40 at 60 per second is tick 20 at 30";
     EXPECT_STREQ(position.name, "Position 1");
     ASSERT_EQ(inter.checkout_param(ref, kArbDataIndex, 0, 1, 30, &record), 0);
-    EXPECT_EQ(record.u.arb_d.value, s.instance->ArbitraryValue(kArbDataIndex));
+    EXPECT_EQ(record.u.arb_d.value, s.instance->Records().Value(kArbDataIndex));
     EXPECT_EQ(inter.checkout_param(ref, kNumParams, 0, 1, 30, &stray), PF_Err_INVALID_INDEX);
     EXPECT_EQ(inter.checkin_param(ref, &position), 0);
     EXPECT_TRUE(context.ledger.TakeViolations().empty()) << "a missing check-in is no fault";
@@ -150,7 +151,7 @@ void ChangeEverything(SetUpInstance &s) {
   ASSERT_EQ(in.AddKeyframe(ColorSlotIndex(2), 15, ParamValue::Color(PF_Pixel{255, 1, 2, 3})), 0);
   ASSERT_EQ(in.SetDynamicStreamFlag(ColorSlotIndex(9), AEGP_DynStreamFlag_HIDDEN, true), 0);
   ASSERT_EQ(in.SetDynamicStreamFlag(kFlagsInitializedIndex, AEGP_DynStreamFlag_HIDDEN, true), 0);
-  const PF_ArbitraryH record = in.ArbitraryValue(kArbDataIndex);
+  const PF_ArbitraryH record = in.Records().Value(kArbDataIndex);
   SetField(*s.host, record, 0, std::uint16_t{7});
   SetField(*s.host, record, 24, 33.333333333);
 }
@@ -170,8 +171,8 @@ void ExpectSameState(host::Instance &a, host::Instance &b) {
       EXPECT_EQ(sa->keyframes()[k].value, sb->keyframes()[k].value);
     }
   }
-  EXPECT_EQ(HandleBytes(a.host(), a.ArbitraryValue(kArbDataIndex)),
-            HandleBytes(b.host(), b.ArbitraryValue(kArbDataIndex)));
+  EXPECT_EQ(HandleBytes(a.host(), a.Records().Value(kArbDataIndex)),
+            HandleBytes(b.host(), b.Records().Value(kArbDataIndex)));
 }
 
 TEST(InstanceLifecycle, DuplicateCopiesStateAndRecordsIndependently) {
@@ -182,9 +183,9 @@ TEST(InstanceLifecycle, DuplicateCopiesStateAndRecordsIndependently) {
   ASSERT_EQ(s.instance->Duplicate(&twin), 0);
   ExpectSameState(*s.instance, *twin);
   EXPECT_EQ(s.host->Handles().LiveCount(), live + 2) << "a default and a value of its own";
-  EXPECT_NE(twin->ArbitraryValue(kArbDataIndex), s.instance->ArbitraryValue(kArbDataIndex));
-  SetField(*s.host, s.instance->ArbitraryValue(kArbDataIndex), 0, std::uint16_t{8});
-  EXPECT_EQ(Field<std::uint16_t>(HandleBytes(*s.host, twin->ArbitraryValue(kArbDataIndex)), 0), 7);
+  EXPECT_NE(twin->Records().Value(kArbDataIndex), s.instance->Records().Value(kArbDataIndex));
+  SetField(*s.host, s.instance->Records().Value(kArbDataIndex), 0, std::uint16_t{8});
+  EXPECT_EQ(Field<std::uint16_t>(HandleBytes(*s.host, twin->Records().Value(kArbDataIndex)), 0), 7);
   twin.reset();
   EXPECT_EQ(s.host->Handles().LiveCount(), live) << "a dropped instance disposes its records";
   s.instance.reset();

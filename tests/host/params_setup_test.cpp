@@ -71,8 +71,8 @@ TEST(ParamsSetup, PremiereDeclaresOutputRangeAsRecordlessArbitraryData) {
   EXPECT_EQ(output.u.arb_d.dephault, nullptr);
   EXPECT_EQ(output.u.arb_d.value, nullptr);
   EXPECT_EQ(output.u.arb_d.refconPV, nullptr);
-  EXPECT_EQ(s.instance->ArbitraryValue(kOutputRangeIndex), nullptr);
-  EXPECT_NE(s.instance->ArbitraryValue(kArbDataIndex), nullptr);
+  EXPECT_EQ(s.instance->Records().Value(kOutputRangeIndex), nullptr);
+  EXPECT_NE(s.instance->Records().Value(kArbDataIndex), nullptr);
 }
 
 /// Handles the instance holds: the declared default and the value of each record parameter.
@@ -81,7 +81,7 @@ int HeldHandles(host::Instance &in) {
   for (int i = 0; i < in.ParamCount(); ++i) {
     held +=
         in.Definition(i).param_type == PF_Param_ARBITRARY_DATA && in.Definition(i).u.arb_d.dephault;
-    held += in.ArbitraryValue(i) != nullptr;
+    held += in.Records().Value(i) != nullptr;
   }
   return held;
 }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "AE_GeneralPlug.h"
-#include "host/frame.h"
-#include "host/instance.h"
-#include "host/world.h"
+#include "host/render/frame.h"
+#include "host/instance/instance.h"
+#include "host/render/world.h"
 #include "params/arb_data.h"
 #include "core/param_layout.h"
 #include "core/gradient_settings.h"
@@ -71,7 +71,7 @@ inline void ApplyLook(host::Instance &instance, const Look &look) {
       static_cast<int>(std::max<std::size_t>({5, look.stops.size(), look.alphas.size()}));
   if (slots > 5) {
     auto *record = static_cast<ArbData *>(
-        instance.host().Handles().Data(instance.ArbitraryValue(kArbDataIndex)));
+        instance.host().Handles().Data(instance.Records().Value(kArbDataIndex)));
     record->color_slots_used =
         static_cast<std::uint16_t>(std::max<std::size_t>(5, look.stops.size()));
     record->alpha_slots_used =

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "AE_EffectUI.h"
+#include "host/suites/pixel_format_suite.h"
+#include "host/suites/utility_suite.h"
 #include "host_fixture.h"
 #include "shell/global_data.h"
 
@@ -59,14 +61,14 @@ TEST_P(GlobalSetupTest, FlagsVersionAndGlobalData) {
   EXPECT_EQ(g.initialized, 1);
   EXPECT_EQ(g.alpha_grabbed, 0);
   if (GetParam().registers) {
-    ASSERT_EQ(h->RegisteredPluginIds().size(), 1u);
-    EXPECT_EQ(g.plugin_id, h->RegisteredPluginIds()[0]);
-    EXPECT_TRUE(h->PixelFormats().empty());
+    ASSERT_EQ(host::RegisteredPluginIds(*h).size(), 1u);
+    EXPECT_EQ(g.plugin_id, host::RegisteredPluginIds(*h)[0]);
+    EXPECT_TRUE(host::PixelFormats(*h).empty());
   } else {
-    EXPECT_TRUE(h->RegisteredPluginIds().empty());
+    EXPECT_TRUE(host::RegisteredPluginIds(*h).empty());
     EXPECT_EQ(g.plugin_id, static_cast<int32_t>(0xA5A5A5A5)) << "plug-in id must not be written";
-    EXPECT_EQ(h->PixelFormatClears(), 1);
-    EXPECT_EQ(h->PixelFormats(), std::vector<int32_t>{0x61795556});
+    EXPECT_EQ(host::PixelFormatClears(*h), 1);
+    EXPECT_EQ(host::PixelFormats(*h), std::vector<int32_t>{0x61795556});
   }
   // The same cached suite serves new, lock and unlock: acquired once, released once.
   EXPECT_EQ(CountCalls(r, "AcquireSuite(PF Handle Suite 2)"), 1);

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "host/events.h"
-#include "host/supervision.h"
-#include "host/undo.h"
 #include "gesture_fixture.h"
+#include "host/instance/supervision.h"
+#include "host/instance/undo.h"
+#include "host/ui/events.h"
 #include "params/arb_data.h"
 #include "core/param_layout.h"
 
@@ -25,7 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr PF_PixelFloat kDefault{1, 5 / 255.f, 230 / 255.f, 215 / 255.f};  // "Color", Color 3
 
 Bytes RecordBytes(SetUpInstance &s) {
-  return HandleBytes(*s.host, s.instance->ArbitraryValue(kArbDataIndex));
+  return HandleBytes(*s.host, s.instance->Records().Value(kArbDataIndex));
 }
 std::array<float, 4> Channels(const PF_PixelFloat &c) { return {c.alpha, c.red, c.green, c.blue}; }
 PF_Err UserSets(SetUpInstance &s, PF_ParamIndex index, ParamValue value) {
