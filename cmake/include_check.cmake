@@ -1,0 +1,28 @@
+# Fails when a file in DIR includes a project header ("folder/file.h") from outside ALLOWED, a
+# comma-separated list of path prefixes such as "core/,shell/", so that folders and floors keep
+# depending one way; writes STAMP when all is well. SDK headers are named without a folder.
+# Usage: cmake -DDIR=... -DALLOWED=... -DSTAMP=... -P include_check.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "," ";" allowed "${ALLOWED}")
+file(GLOB files ${DIR}/*.h ${DIR}/*.cpp)
+set(wrong "")
+foreach(file IN LISTS files)
+  file(STRINGS ${file} includes REGEX "^#include \"[^\"]*/")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^#include \"([^\"]*)\".*" "\\1" path "${line}")
+    set(ok FALSE)
+    foreach(prefix IN LISTS allowed)
+      string(FIND "${path}" "${prefix}" at)
+      if(at EQUAL 0)
+        set(ok TRUE)
+      endif()
+    endforeach()
+    if(NOT ok)
+      string(APPEND wrong "\n  ${file}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(wrong)
+  message(FATAL_ERROR "${DIR} includes only from ${ALLOWED}:${wrong}")
+endif()
+file(TOUCH ${STAMP})
