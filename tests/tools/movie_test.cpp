@@ -371,7 +371,7 @@ TEST_P(Outputs, KeepTheClipsRateLengthAndSound) {
   } else if (c.keeps_audio) {
     // A part of the clip keeps the sound of its frames.
     EXPECT_EQ(out.audio_streams, 1);
-    EXPECT_NEAR(static_cast<double>(out.audio.size() / 2) / 48000.0, c.frames * 1001 / 30000.0,
+    EXPECT_NEAR(static_cast<double>(out.audio.size()) / 2 / 48000.0, c.frames * 1001 / 30000.0,
                 1024 / 48000.0);
   } else {
     EXPECT_EQ(out.audio_streams, 0);
