@@ -9,6 +9,8 @@
 namespace huewarp::host {
 namespace {
 
+// The published signature, const handle included.
+// NOLINTNEXTLINE(misc-misplaced-const)
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef *ref) {
   if (ref) *ref = nullptr;
   const HostCall fault = Consult("PF_GetDrawingReference");
