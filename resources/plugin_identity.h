@@ -9,12 +9,14 @@
 #define HUEWARP_CATEGORY "Quillmere"
 #define HUEWARP_ENTRY_POINT "EffectMain"
 
-/* Version 1.0.0, stage develop, build 1, packed as the host packs versions. */
-#define HUEWARP_VERSION_MAJOR 1
-#define HUEWARP_VERSION_MINOR 0
-#define HUEWARP_VERSION_BUGFIX 0
-#define HUEWARP_VERSION_BUILD 1
-#define HUEWARP_PACKED_VERSION 0x00080001L
+/* The version comes from project() in CMakeLists.txt, through the configure step. */
+#include "resources/plugin_version.h"
+
+/* What Windows shows in the module's file properties. */
+#define HUEWARP_VENDOR "Quillmere"
+#define HUEWARP_DESCRIPTION "Huewarp colour-mapping effect for After Effects and Premiere Pro"
+#define HUEWARP_COPYRIGHT "Copyright (C) 2026 Quillmere"
+#define HUEWARP_MODULE_FILE "Huewarp.aex"
 
 /* Effect API version the effect registers with. */
 #define HUEWARP_API_MAJOR 13
