@@ -65,6 +65,7 @@ chart options:
 General:
   --module PATH         the effect module (default: $HUEWARP_MODULE, else the built one)
   -h, --help            print this text
+  --version             print the tool's version and the module's, with its path
 
 Images are read and written with OpenImageIO: PNG, TIFF, OpenEXR, JPEG and the other formats
 it knows, chosen by the file extension. 16-bit files map 0..65535 to the effect's 0..32768 and
@@ -218,6 +219,8 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
     const std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
       c.help = true;
+    } else if (arg == "--version") {
+      c.version = true;
     } else if (arg == "--module" && i + 1 < argc) {
       c.module = argv[++i];
     } else if (arg.rfind("--module=", 0) == 0) {
@@ -227,6 +230,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
     }
   }
   if (i == argc) {
+    if (c.version) return c;
     if (c.help) {
       c.command = "help";
       return c;

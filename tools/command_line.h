@@ -46,6 +46,7 @@ struct CommandLine {
   /// Host operations to fail once rendering starts (for tests of the failure paths).
   std::vector<std::string> faults;
   bool help = false;
+  bool version = false;  ///< --version: print the tool's and the module's versions.
 };
 
 /// Reads argv; throws ToolError naming the argument at fault.

@@ -7,16 +7,17 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "tools/tool_error.h"
 
 namespace huewarp::tool {
 namespace {
 
-std::string ExecutableDir() {
+std::filesystem::path ExecutableDir() {
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : exe.parent_path().string();
+  return ec ? std::filesystem::path() : exe.parent_path();
 }
 
 }  // namespace
@@ -24,16 +25,22 @@ std::string ExecutableDir() {
 std::string ResolveModulePath(const std::string &option) {
   if (!option.empty()) return option;
   if (const char *env = std::getenv("HUEWARP_MODULE"); env && *env) return env;
-  std::error_code ec;
-#ifdef HUEWARP_DEFAULT_MODULE
-  if (std::filesystem::exists(HUEWARP_DEFAULT_MODULE, ec)) return HUEWARP_DEFAULT_MODULE;
+  // Where the package installs the module, then beside the tool; the build's own module comes
+  // last, so that an installed tool never reaches into the tree it was built in.
+  const std::filesystem::path dir = ExecutableDir();
+  std::vector<std::filesystem::path> candidates;
+#ifdef HUEWARP_INSTALLED_MODULE
+  candidates.push_back((dir / HUEWARP_INSTALLED_MODULE).lexically_normal());
 #endif
-  std::string beside = ExecutableDir() + "/Huewarp.so";
-  if (std::filesystem::exists(beside, ec)) return beside;
+  candidates.push_back(dir / "Huewarp.so");
+  std::error_code ec;
+  for (const auto &path : candidates) {
+    if (std::filesystem::exists(path, ec)) return path.string();
+  }
 #ifdef HUEWARP_DEFAULT_MODULE
   return HUEWARP_DEFAULT_MODULE;  // missing: the load names it
 #else
-  return beside;
+  return candidates.front().string();
 #endif
 }
 
@@ -95,9 +102,19 @@ EffectSession::EffectSession(const std::string &module_path, int iterate_threads
     throw ToolError("the effect module " + Quoted(module_path) +
                     " refused registration: " + DescribeError(err));
   }
-  if (const PF_Err err = host_->GlobalSetup().err) {
-    throw ToolError("the effect's global setup failed: " + DescribeError(err));
-  }
+  const host::CommandResult setup = host_->GlobalSetup();
+  if (setup.err) throw ToolError("the effect's global setup failed: " + DescribeError(setup.err));
+  module_version_ = setup.out.my_version;
+}
+
+std::string EffectSession::module_version() const {
+  const A_u_long v = module_version_;
+  const A_u_long major =
+      ((v >> PF_Vers_VERS_SHIFT) & PF_Vers_VERS_BITS) |
+      (((v >> PF_Vers_VERS_HIGH_SHIFT) & PF_Vers_VERS_HIGH_BITS) << PF_Vers_VERS_LOW_SHIFT);
+  return std::to_string(major) + "." +
+         std::to_string((v >> PF_Vers_SUBVERS_SHIFT) & PF_Vers_SUBVERS_BITS) + "." +
+         std::to_string((v >> PF_Vers_BUGFIX_SHIFT) & PF_Vers_BUGFIX_BITS);
 }
 
 EffectSession::~EffectSession() {

@@ -14,8 +14,9 @@
 
 namespace huewarp::tool {
 
-/// The module to load: `--module` if given, else HUEWARP_MODULE, else the one the tool was
-/// built with, else a Huewarp module beside the executable.
+/// The module to load: `--module` if given, else HUEWARP_MODULE, else the installed one (where
+/// the package puts it relative to the executable, or beside it), else the one the tool was
+/// built with.
 std::string ResolveModulePath(const std::string &option);
 
 /// An error code of the host API with its published name, for messages.
@@ -42,6 +43,8 @@ class EffectSession {
   host::Instance &instance() { return *instance_; }
   host::Host &host() { return *host_; }
   const std::string &module_path() const { return module_path_; }
+  /// The version global setup declared, as major.minor.bugfix.
+  std::string module_version() const;
 
   /// Makes host operation `spec` ("name" or "name#N" for its Nth call) fail from then on.
   void ArmFault(const std::string &spec);
@@ -51,6 +54,7 @@ class EffectSession {
 
  private:
   std::string module_path_;
+  A_u_long module_version_ = 0;
   std::unique_ptr<host::Host> host_;
   std::unique_ptr<host::Instance> instance_;
 };

@@ -70,4 +70,12 @@ int RunInfo(const CommandLine &options) {
   return 0;
 }
 
+int RunVersion(const CommandLine &options) {
+  std::printf("huewarp %s\n", HUEWARP_VERSION_STRING);
+  std::fflush(stdout);
+  EffectSession session(ResolveModulePath(options.module), 1);
+  std::printf("module %s %s\n", session.module_version().c_str(), session.module_path().c_str());
+  return 0;
+}
+
 }  // namespace huewarp::tool

@@ -18,6 +18,8 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # Fuzzing
   clang-14 libclang-rt-14-dev
+  # The Debian package: dpkg-shlibdeps declares its dependencies
+  dpkg-dev
 )
 # Comparing pictures by hand is optional.
 if [[ "${HUEWARP_WITH_IMAGEMAGICK:-0}" == 1 ]]; then packages+=(imagemagick); fi

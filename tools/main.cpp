@@ -17,6 +17,7 @@ int main(int argc, char **argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   try {
     const CommandLine options = ParseCommandLine(argc, argv);
+    if (options.version) return RunVersion(options);
     if (options.help || options.command == "help") {
       std::fputs(HelpText(), stdout);
       return 0;
