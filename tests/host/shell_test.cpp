@@ -33,12 +33,6 @@ TEST_F(HostTest, RegistrationPassesNineArgumentsAndTheHostPointer) {
   EXPECT_EQ(r.reserved, 8);
 }
 
-TEST_F(HostTest, AboutText) {
-  const host::CommandResult r = host().About();
-  EXPECT_EQ(r.err, 0);
-  EXPECT_STREQ(r.out.return_msg, "Huewarp v1.0.0\r\nYou matter.");
-}
-
 struct SetupCase {
   const char *label;
   int32_t appl_id;

@@ -3,7 +3,6 @@
 // them; on Linux `huewarp --version`, which also says where an installed tool finds its module.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,19 +19,19 @@ namespace huewarp::testing {
 namespace {
 
 const std::string kVersion = HUEWARP_PROJECT_VERSION;
-/// Part i of the version: 0 major, 1 minor, 2 bug fix.
-unsigned Part(int i) {
-  std::size_t at = 0;
-  for (int k = 0; k < i; ++k) at = kVersion.find('.', at) + 1;
-  return std::stoul(kVersion.substr(at));
+
+/// The version word the host reads: major, minor, bug fix, stage develop, build.
+A_u_long Packed() {
+  unsigned major = 0, minor = 0, bugfix = 0;
+  EXPECT_EQ(std::sscanf(kVersion.c_str(), "%u.%u.%u", &major, &minor, &bugfix), 3);
+  return PF_VERSION(major, minor, bugfix, PF_Stage_DEVELOP, HUEWARP_BUILD_NUMBER);
 }
 
 TEST(Version, AboutTextAndGlobalSetup) {
   host::Host host(HUEWARP_MODULE_PATH);
   ASSERT_EQ(host.Register(), 0);
   EXPECT_EQ(host.About().out.return_msg, "Huewarp v" + kVersion + "\r\nYou matter.");
-  EXPECT_EQ(host.GlobalSetup().out.my_version,
-            PF_VERSION(Part(0), Part(1), Part(2), PF_Stage_DEVELOP, HUEWARP_BUILD_NUMBER));
+  EXPECT_EQ(host.GlobalSetup().out.my_version, Packed());
 }
 
 #ifdef _WIN32
@@ -45,9 +44,9 @@ TEST(Version, PropertyListAndVersionResource) {
   const std::string list(bytes, SizeofResource(module, pipl));
   const std::size_t key = list.find("REVe");  // 'eVER' as stored; its value follows id and size
   ASSERT_NE(key, std::string::npos);
-  DWORD packed = 0;
+  A_u_long packed = 0;
   list.copy(reinterpret_cast<char *>(&packed), 4, key + 12);
-  EXPECT_EQ(packed, PF_VERSION(Part(0), Part(1), Part(2), PF_Stage_DEVELOP, HUEWARP_BUILD_NUMBER));
+  EXPECT_EQ(packed, Packed());
   FreeLibrary(module);
 
   std::vector<char> info(GetFileVersionInfoSizeA(HUEWARP_MODULE_PATH, nullptr));
@@ -59,60 +58,61 @@ TEST(Version, PropertyListAndVersionResource) {
   };
   const auto *fixed = static_cast<const VS_FIXEDFILEINFO *>(query("\\"));
   ASSERT_NE(fixed, nullptr);
-  const DWORD high = Part(0) << 16 | Part(1), low = Part(2) << 16 | HUEWARP_BUILD_NUMBER;
-  EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS,
-                                fixed->dwProductVersionMS, fixed->dwProductVersionLS}),
-            std::vector<DWORD>({high, low, high, low}));
-  for (const auto &[name, expected] : {std::pair{"FileVersion", kVersion},
-                                       {"ProductVersion", kVersion},
-                                       {"ProductName", std::string("Huewarp")}}) {
-    const char *value =
-        static_cast<const char *>(query("\\StringFileInfo\\040904b0\\" + std::string(name)));
-    EXPECT_EQ(value ? value : "", expected) << name;
-  }
-  for (const char *name : {"FileDescription", "LegalCopyright"}) {
-    EXPECT_NE(query("\\StringFileInfo\\040904b0\\" + std::string(name)), nullptr) << name;
+  const DWORD ms = fixed->dwFileVersionMS, ls = fixed->dwFileVersionLS;
+  EXPECT_EQ(PF_VERSION(ms >> 16, ms & 0xffff, ls >> 16, PF_Stage_DEVELOP, ls & 0xffff), Packed());
+  EXPECT_EQ(fixed->dwProductVersionMS, ms);
+  EXPECT_EQ(fixed->dwProductVersionLS, ls);
+  for (const std::string name : {"FileVersion", "ProductVersion"}) {
+    const auto *text = static_cast<const char *>(query("\\StringFileInfo\\040904b0\\" + name));
+    EXPECT_EQ(text ? text : "", kVersion) << name;
   }
 }
 #endif
 
 #ifdef HUEWARP_TOOL_PATH
-// The tool copied into a prefix with the module at each place it may be installed; it must take
-// the first of lib/huewarp/ and its own folder, and the build's module only when neither has one.
+// The tool copied into a prefix with modules placed as a package, a user or a build leaves them,
+// and the module it must find (paths relative to the prefix; none: the build's).
 struct Layout {
   const char *name;
-  std::vector<std::string> modules;  // relative to the prefix; the first is the one expected
+  std::vector<std::string> modules;
+  std::string found, env, option;
 };
 
-class InstalledTool : public ::testing::TestWithParam<Layout> {};
+class ModuleLookup : public ::testing::TestWithParam<Layout> {};
 
-TEST_P(InstalledTool, VersionNamesTheModuleItFound) {
+TEST_P(ModuleLookup, VersionNamesTheModuleFound) {
   namespace fs = std::filesystem;
-  const fs::path prefix =
-      fs::temp_directory_path() / ("huewarp-layout-" + std::to_string(getpid()));
+  const Layout &c = GetParam();
+  const fs::path prefix = fs::temp_directory_path() / ("huewarp-" + std::to_string(getpid()));
   fs::remove_all(prefix);
   fs::create_directories(prefix / "bin");
   fs::copy_file(HUEWARP_TOOL_PATH, prefix / "bin/huewarp");
-  for (const std::string &module : GetParam().modules) {
+  for (const std::string &module : c.modules) {
     fs::create_directories((prefix / module).parent_path());
     fs::copy_file(HUEWARP_MODULE_PATH, prefix / module);
   }
-  std::string out;
+  const std::string env =
+      c.env.empty() ? "-u HUEWARP_MODULE" : "HUEWARP_MODULE=" + (prefix / c.env).string();
+  const std::string option = c.option.empty() ? "" : " --module " + (prefix / c.option).string();
   FILE *tool = popen(
-      ("env -u HUEWARP_MODULE " + (prefix / "bin/huewarp").string() + " --version").c_str(), "r");
+      ("env " + env + " " + (prefix / "bin/huewarp").string() + option + " --version").c_str(),
+      "r");
   ASSERT_NE(tool, nullptr);
-  for (int c; (c = std::fgetc(tool)) != EOF;) out += static_cast<char>(c);
+  std::string out;
+  for (int ch; (ch = std::fgetc(tool)) != EOF;) out += static_cast<char>(ch);
   EXPECT_EQ(pclose(tool), 0);
   fs::remove_all(prefix);
-  const std::string module =
-      GetParam().modules.empty() ? HUEWARP_MODULE_PATH : (prefix / GetParam().modules[0]).string();
-  EXPECT_EQ(out, "huewarp " + kVersion + "\nmodule " + kVersion + " " + module + "\n");
+  EXPECT_EQ(out, "huewarp " + kVersion + "\nmodule " + kVersion + " " +
+                     (c.found.empty() ? HUEWARP_MODULE_PATH : (prefix / c.found).string()) + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Layouts, InstalledTool,
-    ::testing::Values(Layout{"Package", {"lib/huewarp/Huewarp.so", "bin/Huewarp.so"}},
-                      Layout{"BesideTheTool", {"bin/Huewarp.so"}}, Layout{"BuildTree", {}}),
+    Layouts, ModuleLookup,
+    ::testing::Values(
+        Layout{"Package", {"lib/huewarp/Huewarp.so", "bin/Huewarp.so"}, "lib/huewarp/Huewarp.so"},
+        Layout{"BesideTheTool", {"bin/Huewarp.so"}, "bin/Huewarp.so"}, Layout{"BuildTree", {}},
+        Layout{"Environment", {"lib/huewarp/Huewarp.so", "e.so"}, "e.so", "e.so"},
+        Layout{"Option", {"lib/huewarp/Huewarp.so", "e.so", "o.so"}, "o.so", "e.so", "o.so"}),
     [](const auto &info) { return std::string(info.param.name); });
 #endif
 

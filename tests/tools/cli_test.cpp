@@ -312,17 +312,6 @@ TEST_F(CliTest, FailedRenderKeepsThePreviousOutputAndTheFramesBeforeIt) {
                                                "seq.2.png", "seq.3.png", "seq.4.png"}));
 }
 
-TEST_F(CliTest, ModuleComesFromTheOptionThenTheEnvironment) {
-  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "16x16"}).status, 0);
-  const std::string env = "HUEWARP_MODULE=/nonexistent/env/Huewarp.so";
-  const Outcome from_env = Huewarp({"render", "in.png", "out.png"}, {env});
-  EXPECT_EQ(from_env.status, 1);
-  EXPECT_NE(from_env.err.find("'/nonexistent/env/Huewarp.so'"), std::string::npos) << from_env.err;
-  const Outcome from_option =
-      Huewarp({"render", "in.png", "out.png", "--module", HUEWARP_MODULE_PATH}, {env});
-  EXPECT_EQ(from_option.status, 0) << from_option.err;
-}
-
 TEST_F(CliTest, InterruptedSequenceLeavesNoTemporaryFiles) {
   ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "256x128"}).status, 0);
   const pid_t pid = huewarp::test::StartTool(
