@@ -63,7 +63,8 @@ chart options:
   --depth 8|16|32       bits per channel (8)
 
 General:
-  --module PATH         the effect module (default: $HUEWARP_MODULE, else the built one)
+  --module PATH         the effect module (default: $HUEWARP_MODULE, else the installed
+                        one, else the one of the build tree)
   -h, --help            print this text
   --version             print the tool's version and the module's, with its path
 
