@@ -1,18 +1,15 @@
-// The version as every built file shows it, against project()'s: the About text and global
+// The version as the built module shows it, against project()'s: the About text and global
 // setup; on Windows the property list and the version resource, as the host and Explorer read
-// them; on Linux `huewarp --version`, which also says where an installed tool finds its module.
+// them. (module_lookup.cmake checks `huewarp --version`.)
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/core/host.h"
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace huewarp::testing {
@@ -67,53 +64,6 @@ TEST(Version, PropertyListAndVersionResource) {
     EXPECT_EQ(text ? text : "", kVersion) << name;
   }
 }
-#endif
-
-#ifdef HUEWARP_TOOL_PATH
-// The tool copied into a prefix with modules placed as a package, a user or a build leaves them,
-// and the module it must find (paths relative to the prefix; none: the build's).
-struct Layout {
-  const char *name;
-  std::vector<std::string> modules;
-  std::string found, env, option;
-};
-
-class ModuleLookup : public ::testing::TestWithParam<Layout> {};
-
-TEST_P(ModuleLookup, VersionNamesTheModuleFound) {
-  namespace fs = std::filesystem;
-  const Layout &c = GetParam();
-  const fs::path prefix = fs::temp_directory_path() / ("huewarp-" + std::to_string(getpid()));
-  fs::remove_all(prefix);
-  fs::create_directories(prefix / "bin");
-  fs::copy_file(HUEWARP_TOOL_PATH, prefix / "bin/huewarp");
-  for (const std::string &module : c.modules) {
-    fs::create_directories((prefix / module).parent_path());
-    fs::copy_file(HUEWARP_MODULE_PATH, prefix / module);
-  }
-  const std::string env =
-      c.env.empty() ? "-u HUEWARP_MODULE" : "HUEWARP_MODULE=" + (prefix / c.env).string();
-  const std::string option = c.option.empty() ? "" : " --module " + (prefix / c.option).string();
-  FILE *tool = popen(
-      ("env " + env + " " + (prefix / "bin/huewarp").string() + option + " --version").c_str(),
-      "r");
-  ASSERT_NE(tool, nullptr);
-  std::string out;
-  for (int ch; (ch = std::fgetc(tool)) != EOF;) out += static_cast<char>(ch);
-  EXPECT_EQ(pclose(tool), 0);
-  fs::remove_all(prefix);
-  EXPECT_EQ(out, "huewarp " + kVersion + "\nmodule " + kVersion + " " +
-                     (c.found.empty() ? HUEWARP_MODULE_PATH : (prefix / c.found).string()) + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, ModuleLookup,
-    ::testing::Values(
-        Layout{"Package", {"lib/huewarp/Huewarp.so", "bin/Huewarp.so"}, "lib/huewarp/Huewarp.so"},
-        Layout{"BesideTheTool", {"bin/Huewarp.so"}, "bin/Huewarp.so"}, Layout{"BuildTree", {}},
-        Layout{"Environment", {"lib/huewarp/Huewarp.so", "e.so"}, "e.so", "e.so"},
-        Layout{"Option", {"lib/huewarp/Huewarp.so", "e.so", "o.so"}, "o.so", "e.so", "o.so"}),
-    [](const auto &info) { return std::string(info.param.name); });
 #endif
 
 }  // namespace
