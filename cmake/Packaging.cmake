@@ -51,6 +51,8 @@ elseif(TARGET huewarp)
   install(TARGETS huewarp RUNTIME DESTINATION bin)
   install(TARGETS huewarp_host Huewarp LIBRARY DESTINATION lib/huewarp)
   set_target_properties(huewarp PROPERTIES INSTALL_RPATH "$ORIGIN/../lib/huewarp")
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/copyright.deb DESTINATION share/doc/huewarp
+          RENAME copyright)
   target_compile_definitions(huewarp PRIVATE HUEWARP_INSTALLED_MODULE="../lib/huewarp/Huewarp.so")
   set(CPACK_GENERATOR DEB)
   # The build tree keeps its symbols for profiling; the package's copies are stripped. (The
