@@ -95,9 +95,9 @@ EffectSession::EffectSession(const std::string &module_path, int iterate_threads
     throw ToolError("the effect module " + Quoted(module_path) +
                     " refused registration: " + DescribeError(err));
   }
-  if (const PF_Err err = host_->GlobalSetup().err) {
-    throw ToolError("the effect's global setup failed: " + DescribeError(err));
-  }
+  const host::CommandResult setup = host_->GlobalSetup();
+  if (setup.err) throw ToolError("the effect's global setup failed: " + DescribeError(setup.err));
+  module_version_ = setup.out.my_version;
 }
 
 EffectSession::~EffectSession() {

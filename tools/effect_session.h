@@ -42,6 +42,8 @@ class EffectSession {
   host::Instance &instance() { return *instance_; }
   host::Host &host() { return *host_; }
   const std::string &module_path() const { return module_path_; }
+  /// The version the effect gave at global setup, packed as PF_VERSION packs it.
+  A_u_long module_version() const { return module_version_; }
 
   /// Makes host operation `spec` ("name" or "name#N" for its Nth call) fail from then on.
   void ArmFault(const std::string &spec);
@@ -51,6 +53,7 @@ class EffectSession {
 
  private:
   std::string module_path_;
+  A_u_long module_version_ = 0;
   std::unique_ptr<host::Host> host_;
   std::unique_ptr<host::Instance> instance_;
 };

@@ -1,4 +1,4 @@
-// huewarp info: what the module tells a host about itself.
+// huewarp info and --version: what the module tells a host about itself.
 #include <cstdio>
 #include <string>
 
@@ -28,6 +28,20 @@ std::string Flags(std::uint32_t flags) {
 }
 
 }  // namespace
+
+int RunVersion(const CommandLine &options) {
+  const EffectSession session(ResolveModulePath(options.module), 1);
+  const A_u_long v = session.module_version();
+  const A_u_long major =
+      (((v >> PF_Vers_VERS_HIGH_SHIFT) & PF_Vers_VERS_HIGH_BITS) << PF_Vers_VERS_LOW_SHIFT) |
+      ((v >> PF_Vers_VERS_SHIFT) & PF_Vers_VERS_BITS);
+  std::printf("huewarp %s\nmodule %lu.%lu.%lu %s\n", HUEWARP_VERSION_STRING,
+              static_cast<unsigned long>(major),
+              static_cast<unsigned long>((v >> PF_Vers_SUBVERS_SHIFT) & PF_Vers_SUBVERS_BITS),
+              static_cast<unsigned long>((v >> PF_Vers_BUGFIX_SHIFT) & PF_Vers_BUGFIX_BITS),
+              session.module_path().c_str());
+  return 0;
+}
 
 int RunInfo(const CommandLine &options) {
   EffectSession session(ResolveModulePath(options.module), 1);
