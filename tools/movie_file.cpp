@@ -548,7 +548,6 @@ struct MovieWriter::State {
   /// hold gets its odd-size format, and the user hears so.
   AVPixelFormat PixelFormat(const Codec &codec, Depth depth, int width, int height) const {
     const PixelFormats &formats = depth == Depth::k8 ? codec.eight : codec.deep;
-    if (settings.alpha) return formats.alpha;
     if ((width % 2 || height % 2) && codec.odd_size != AV_PIX_FMT_NONE) {
       std::fprintf(stderr,
                    "huewarp: note: %s is %dx%d, which %s in 4:2:0 cannot hold: written in %s to "
@@ -557,7 +556,7 @@ struct MovieWriter::State {
                    av_get_pix_fmt_name(codec.odd_size));
       return codec.odd_size;
     }
-    return formats.opaque;
+    return settings.alpha ? formats.alpha : formats.opaque;
   }
 
   /// The container, chosen by the destination's name; the temporary file shares its extension.
