@@ -254,6 +254,8 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
   CLI::App app(kAbout, "huewarp");
   app.set_help_flag("-h,--help", "print this text; after a command, that command's options");
   app.fallthrough();  // --module and --help after the command too
+  // An option given twice takes its last value, as shells' aliases and scripts expect.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.require_subcommand(0, 1);
   app.get_formatter()->column_width(34);
   app.add_option("--module", c.module,

@@ -566,7 +566,9 @@ TEST_F(CliTest, SavedProjectRendersIdentically) {
 }
 
 TEST_F(CliTest, EditorPictureShowsTheGradientAtTheAskedSize) {
-  ASSERT_EQ(Huewarp({"editor", "a.png", "--width", "200", "--scale", "2"}).status, 0);
+  // An option given twice takes its last value.
+  ASSERT_EQ(Huewarp({"editor", "a.png", "--width", "90", "--width", "200", "--scale", "2"}).status,
+            0);
   ASSERT_EQ(Huewarp({"editor", "b.png", "--width", "200", "--scale", "2", "--stops",
                      "0:#ff0000,100:#ffff00", "--alphas", "0:100,100:0"})
                 .status,
