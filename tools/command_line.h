@@ -1,6 +1,6 @@
-// The command line: a subcommand, its files and its options, read into a plain record. Only the
-// shape is checked here (known options, values present, numbers that parse); what the values
-// mean to the effect is checked where they are applied.
+// The command line: a subcommand, its files and its options, read by CLI11 into a plain record.
+// Only the shape is checked here (known options, values present, numbers in range); what the
+// values mean to the effect is checked where they are applied.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,7 @@ struct Assignment {
 };
 
 struct CommandLine {
-  std::string command;  ///< render, editor, info, chart, gradients or help
+  std::string command;  ///< render, editor, info, chart or gradients; empty with help or version
   std::vector<std::string> files;
   std::string module;
   // Effect settings, applied in this order: project, gradient, stops and alphas, --set, --key.
@@ -45,14 +45,12 @@ struct CommandLine {
   int chart_width = 1024, chart_height = 512;
   /// Host operations to fail once rendering starts (for tests of the failure paths).
   std::vector<std::string> faults;
-  bool help = false;
-  bool version = false;  ///< --version: print the tool's and the module's versions.
+  bool version = false;
+  /// The help asked for (the tool's or one command's); empty when none was.
+  std::string help;
 };
 
-/// Reads argv; throws ToolError naming the argument at fault.
+/// Reads argv; throws ToolError with CLI11's one-line message for a malformed command line.
 CommandLine ParseCommandLine(int argc, const char *const *argv);
-
-/// The text of --help.
-const char *HelpText();
 
 }  // namespace huewarp::tool

@@ -11,7 +11,7 @@ int RunEditor(const CommandLine &options);
 int RunChart(const CommandLine &options);
 int RunInfo(const CommandLine &options);
 int RunGradients(const CommandLine &options);
-/// --version: the tool's version, then the module's as the host reads it and its path.
+/// --version: the tool's version and the loaded module's, as a host reads it, with its path.
 int RunVersion(const CommandLine &options);
 
 }  // namespace huewarp::tool

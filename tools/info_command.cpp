@@ -1,4 +1,4 @@
-// huewarp info: what the module tells a host about itself.
+// huewarp info and --version: what the module tells a host about itself.
 #include <cstdio>
 #include <string>
 

@@ -10,6 +10,8 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   # Host pictures, the command-line tool
   libcairo2-dev libopenimageio-dev nlohmann-json3-dev
+  # The tool's command line, and SVG gradients through an XML parser
+  libcli11-dev libexpat1-dev
   # Movies in the command-line tool; the ffmpeg program is the benchmark's I/O floor
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   # The README's photograph (scikit-image's sample "coffee", CC0)

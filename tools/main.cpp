@@ -17,11 +17,11 @@ int main(int argc, char **argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   try {
     const CommandLine options = ParseCommandLine(argc, argv);
-    if (options.version) return RunVersion(options);
-    if (options.help || options.command == "help") {
-      std::fputs(HelpText(), stdout);
+    if (!options.help.empty()) {
+      std::fputs(options.help.c_str(), stdout);
       return 0;
     }
+    if (options.version) return RunVersion(options);
     if (options.command == "render") return RunRender(options);
     if (options.command == "editor") return RunEditor(options);
     if (options.command == "chart") return RunChart(options);

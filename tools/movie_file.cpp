@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -422,40 +423,86 @@ long MovieReader::frame_count() const {
 
 namespace {
 
-struct Encoding {
-  const char *encoder;
-  const char *label;  ///< As messages name it.
-  AVPixelFormat format, alpha_format;
-  int profile;
+/// Which of an extension's renders a codec is the default for.
+enum class Default { kNever, kAlways, kOpaque, kAlpha };
+
+/// An encoder's pixel formats for opaque frames and for frames with alpha.
+struct PixelFormats {
+  AVPixelFormat opaque, alpha;
 };
 
-Encoding EncodingOf(const std::string &codec) {
-  if (codec == "h264") return {"libx264", "H.264", AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV420P, 0};
-  if (codec == "prores") {
-    return {"prores_ks", "ProRes 422 HQ", AV_PIX_FMT_YUV422P10LE, AV_PIX_FMT_YUV422P10LE, 3};
+/// One output codec: everything the writer decides by codec lives in its row.
+struct Codec {
+  const char *name;                        ///< As --codec takes it.
+  const char *label;                       ///< As messages name it.
+  const char *encoder;                     ///< FFmpeg's encoder.
+  std::array<const char *, 2> extensions;  ///< Containers it is the default of.
+  Default default_for;
+  PixelFormats eight, deep;  ///< For 8-bit renders, and for 16 and 32-bit ones.
+  /// Used instead when a side is odd, which 4:2:0 cannot hold; NONE when the formats can.
+  AVPixelFormat odd_size;
+  int profile;          ///< 0 leaves the encoder's own.
+  const char *options;  ///< Encoder options, "key=value:key=value".
+  bool takes_crf;
+};
+
+constexpr PixelFormats k420{AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV420P};
+constexpr PixelFormats k422{AV_PIX_FMT_YUV422P10LE, AV_PIX_FMT_YUV422P10LE};
+constexpr PixelFormats k4444{AV_PIX_FMT_YUVA444P10LE, AV_PIX_FMT_YUVA444P10LE};
+
+// FFV1 level 3 codes slices independently, so the encoder and decoders can use threads.
+// clang-format off
+constexpr Codec kCodecs[] = {
+  // name         label            encoder      extensions        default for
+  //   8-bit / deeper formats                                      odd size            profile options    crf
+  {"h264",       "H.264",         "libx264",   {".mp4", ".m4v"}, Default::kAlways,
+     k420, k420,                                                   AV_PIX_FMT_YUV444P, 0,      "",        true},
+  {"prores",     "ProRes 422 HQ", "prores_ks", {".mov"},         Default::kOpaque,
+     k422, k422,                                                   AV_PIX_FMT_NONE,    3,      "",        false},
+  {"prores4444", "ProRes 4444",   "prores_ks", {".mov"},         Default::kAlpha,
+     k4444, k4444,                                                 AV_PIX_FMT_NONE,    4,      "",        false},
+  {"ffv1",       "FFV1",          "ffv1",      {".mkv"},         Default::kAlways,
+     {AV_PIX_FMT_BGR0, AV_PIX_FMT_BGRA}, {AV_PIX_FMT_GBRP16LE, AV_PIX_FMT_GBRAP16LE},
+                                                                   AV_PIX_FMT_NONE,    0,      "level=3", false},
+};
+// clang-format on
+
+const Codec *FindCodec(const std::string &name) {
+  for (const Codec &codec : kCodecs) {
+    if (name == codec.name) return &codec;
   }
-  if (codec == "prores4444") {
-    return {"prores_ks", "ProRes 4444", AV_PIX_FMT_YUVA444P10LE, AV_PIX_FMT_YUVA444P10LE, 4};
-  }
-  return {"ffv1", "FFV1", AV_PIX_FMT_BGR0, AV_PIX_FMT_BGRA, 0};
+  return nullptr;
 }
 
-/// FFV1 keeps 16-bit renders at 16 bits; the others have one depth.
-Encoding EncodingOf(const std::string &codec, Depth depth) {
-  Encoding encoding = EncodingOf(codec);
-  if (codec == "ffv1" && depth != Depth::k8) {
-    encoding.format = AV_PIX_FMT_GBRP16LE;
-    encoding.alpha_format = AV_PIX_FMT_GBRAP16LE;
+/// The codec an extension gets when none is asked for; null when the tool writes no movie there.
+const Codec *DefaultCodec(const std::string &extension, bool alpha) {
+  for (const Codec &codec : kCodecs) {
+    const bool chosen = codec.default_for == Default::kAlways ||
+                        codec.default_for == (alpha ? Default::kAlpha : Default::kOpaque);
+    const bool holds = std::any_of(codec.extensions.begin(), codec.extensions.end(),
+                                   [&](const char *e) { return e && extension == e; });
+    if (chosen && holds) return &codec;
   }
-  return encoding;
+  return nullptr;
 }
 
-/// The codec an extension gets when none is asked for; empty when the tool writes no movie there.
-std::string DefaultCodec(const std::string &extension, bool alpha) {
-  if (extension == ".mp4" || extension == ".m4v") return "h264";
-  if (extension == ".mov") return alpha ? "prores4444" : "prores";
-  if (extension == ".mkv") return "ffv1";
-  return "";
+/// The codec asked for, or the extension's; checks that the container holds it.
+const Codec &ChooseCodec(const std::string &path, const std::string &name, bool alpha) {
+  const std::string extension = Extension(path);
+  const Codec *codec = name.empty() ? DefaultCodec(extension, alpha) : FindCodec(name);
+  const AVOutputFormat *container = av_guess_format(nullptr, path.c_str(), nullptr);
+  if (!codec || !container) WriteError(path, "movies are written as .mp4, .mov or .mkv");
+  const AVCodec *encoder = avcodec_find_encoder_by_name(codec->encoder);
+  if (!encoder) WriteError(path, std::string("this FFmpeg has no ") + codec->encoder + " encoder");
+  if (avformat_query_codec(container, encoder->id, FF_COMPLIANCE_NORMAL) != 1) {
+    WriteError(path, "a " + extension + " file cannot hold " + codec->label);
+  }
+  return *codec;
+}
+
+bool IsRgb(AVPixelFormat format) {
+  const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
+  return desc && (desc->flags & AV_PIX_FMT_FLAG_RGB);
 }
 
 struct OutputDeleter {
@@ -468,21 +515,15 @@ using OutputPtr = std::unique_ptr<AVFormatContext, OutputDeleter>;
 
 }  // namespace
 
+std::vector<std::string> MovieCodecNames() {
+  std::vector<std::string> names;
+  for (const Codec &codec : kCodecs) names.emplace_back(codec.name);
+  return names;
+}
+
 void CheckMovieOutput(const std::string &path, const std::string &codec) {
   QuietLibraries();
-  const std::string extension = Extension(path);
-  const std::string chosen = codec.empty() ? DefaultCodec(extension, false) : codec;
-  const AVOutputFormat *container = av_guess_format(nullptr, path.c_str(), nullptr);
-  if (chosen.empty() || !container) {
-    WriteError(path, "movies are written as .mp4, .mov or .mkv");
-  }
-  const Encoding encoding = EncodingOf(chosen);
-  const AVCodec *encoder = avcodec_find_encoder_by_name(encoding.encoder);
-  if (!encoder)
-    WriteError(path, std::string("this FFmpeg has no ") + encoding.encoder + " encoder");
-  if (avformat_query_codec(container, encoder->id, FF_COMPLIANCE_NORMAL) != 1) {
-    WriteError(path, std::string("a ") + extension + " file cannot hold " + encoding.label);
-  }
+  ChooseCodec(path, codec, false);
 }
 
 struct MovieWriter::State {
@@ -502,6 +543,138 @@ struct MovieWriter::State {
   bool audio_pending = false;  ///< audio_packet holds a packet not yet written.
   bool audio_done = true;
   std::int64_t shift = 0;  ///< Subtracted from every video timestamp (time_base of settings).
+
+  /// The encoder's pixel format for renders of `depth`; an odd size the codec's formats cannot
+  /// hold gets its odd-size format, and the user hears so.
+  AVPixelFormat PixelFormat(const Codec &codec, Depth depth, int width, int height) const {
+    const PixelFormats &formats = depth == Depth::k8 ? codec.eight : codec.deep;
+    if ((width % 2 || height % 2) && codec.odd_size != AV_PIX_FMT_NONE) {
+      std::fprintf(stderr,
+                   "huewarp: note: %s is %dx%d, which %s in 4:2:0 cannot hold: written in %s to "
+                   "keep every pixel (some players play only 4:2:0)\n",
+                   Quoted(path).c_str(), width, height, codec.label,
+                   av_get_pix_fmt_name(codec.odd_size));
+      return codec.odd_size;
+    }
+    return settings.alpha ? formats.alpha : formats.opaque;
+  }
+
+  /// The container, chosen by the destination's name; the temporary file shares its extension.
+  void OpenContainer() {
+    AVFormatContext *raw = nullptr;
+    if (avformat_alloc_output_context2(&raw, nullptr, nullptr, path.c_str()) < 0 || !raw) {
+      WriteError(path, "movies are written as .mp4, .mov or .mkv");
+    }
+    output.reset(raw);
+  }
+
+  void OpenEncoder(const Codec &codec, AVPixelFormat format, int width, int height) {
+    const AVCodec *found = avcodec_find_encoder_by_name(codec.encoder);
+    encoder.reset(avcodec_alloc_context3(found));
+    if (!encoder) throw std::bad_alloc();
+    AVCodecContext &enc = *encoder;
+    enc.width = width;
+    enc.height = height;
+    enc.pix_fmt = format;
+    enc.time_base = settings.time_base;
+    enc.framerate = settings.frame_rate;
+    enc.sample_aspect_ratio = {1, 1};
+    enc.thread_count = 0;
+    // What the conversion below writes: BT.709 at video levels.
+    if (!IsRgb(format)) {
+      enc.colorspace = AVCOL_SPC_BT709;
+      enc.color_primaries = AVCOL_PRI_BT709;
+      enc.color_trc = AVCOL_TRC_BT709;
+      enc.color_range = AVCOL_RANGE_MPEG;
+    }
+    if (codec.profile) enc.profile = codec.profile;
+    if (output->oformat->flags & AVFMT_GLOBALHEADER) enc.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary *options = nullptr;
+    av_dict_parse_string(&options, codec.options, "=", ":", 0);
+    if (codec.takes_crf) av_dict_set_int(&options, "crf", settings.crf, 0);
+    const int opened = avcodec_open2(&enc, found, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+      WriteError(path,
+                 std::string("cannot start the ") + codec.label + " encoder: " + AvError(opened));
+    }
+  }
+
+  void AddVideoStream() {
+    stream = avformat_new_stream(output.get(), nullptr);
+    if (!stream) throw std::bad_alloc();
+    if (avcodec_parameters_from_context(stream->codecpar, encoder.get()) < 0) {
+      throw std::bad_alloc();
+    }
+    stream->time_base = encoder->time_base;
+    stream->avg_frame_rate = settings.frame_rate;
+    stream->r_frame_rate = settings.frame_rate;
+  }
+
+  /// Every audio stream of the source, to be copied packet for packet.
+  void AddAudioStreams() {
+    if (settings.audio_from.empty()) return;
+    AVFormatContext *in = nullptr;
+    if (const int err = avformat_open_input(&in, settings.audio_from.c_str(), nullptr, nullptr);
+        err < 0) {
+      ReadError(settings.audio_from, AvError(err));
+    }
+    audio_input.reset(in);
+    if (const int err = avformat_find_stream_info(in, nullptr); err < 0) {
+      ReadError(settings.audio_from, AvError(err));
+    }
+    audio_map.assign(in->nb_streams, -1);
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+      AVStream *source = in->streams[i];
+      if (source->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) {
+        source->discard = AVDISCARD_ALL;
+        continue;
+      }
+      if (avformat_query_codec(output->oformat, source->codecpar->codec_id, FF_COMPLIANCE_NORMAL) !=
+          1) {
+        WriteError(path, "a " + Extension(path) + " file cannot hold the " +
+                             avcodec_get_name(source->codecpar->codec_id) + " audio of " +
+                             Quoted(settings.audio_from));
+      }
+      AVStream *copy = avformat_new_stream(output.get(), nullptr);
+      if (!copy || avcodec_parameters_copy(copy->codecpar, source->codecpar) < 0) {
+        throw std::bad_alloc();
+      }
+      copy->codecpar->codec_tag = 0;
+      copy->time_base = source->time_base;
+      av_dict_copy(&copy->metadata, source->metadata, 0);
+      copy->disposition = source->disposition;
+      audio_map[i] = copy->index;
+      audio_done = false;
+    }
+  }
+
+  void WriteHeader(const std::string &temp_path) {
+    AVFormatContext &out = *output;
+    if (!(out.oformat->flags & AVFMT_NOFILE)) {
+      if (const int err = avio_open(&out.pb, temp_path.c_str(), AVIO_FLAG_WRITE); err < 0) {
+        WriteError(path, AvError(err));
+      }
+    }
+    if (const int err = avformat_write_header(&out, nullptr); err < 0) {
+      WriteError(path, AvError(err));
+    }
+  }
+
+  /// The encoder's frame, and for formats the world cannot be copied into directly, an RGB(A)
+  /// staging frame of 8 or 16 bits (as deep as the format) converted by swscale.
+  void PrepareFrames(AVPixelFormat format, int width, int height) {
+    frame = NewFrame(format, width, height);
+    if (LayoutOf(format).direct) return;
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
+    const AVPixelFormat rgba = desc->comp[0].depth > 8 ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_RGBA;
+    staging = NewFrame(rgba, width, height);
+    scaler.reset(sws_getContext(width, height, rgba, width, height, format, kScaleFlags, nullptr,
+                                nullptr, nullptr));
+    if (!scaler) WriteError(path, "cannot convert RGB to the encoder's pixel format");
+    sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                             sws_getCoefficients(SWS_CS_ITU709), 0, 0, 1 << 16, 1 << 16);
+  }
 
   void Mux(AVPacket *p) {
     if (const int err = av_interleaved_write_frame(output.get(), p); err < 0) {
@@ -569,118 +742,16 @@ MovieWriter::MovieWriter(PendingFile &file, const MovieOutput &settings, int wid
   State &s = *state_;
   s.path = file.path();
   s.settings = settings;
-  if (!s.packet || !s.audio_packet) throw std::bad_alloc();
-  const std::string codec = settings.codec.empty()
-                                ? DefaultCodec(Extension(file.path()), settings.alpha)
-                                : settings.codec;
-  CheckMovieOutput(file.path(), codec);
-  const Encoding encoding = EncodingOf(codec, depth);
-  const AVPixelFormat format = settings.alpha ? encoding.alpha_format : encoding.format;
-  if (codec == "h264" && (width % 2 || height % 2)) {
-    WriteError(s.path, "H.264 in 4:2:0 needs an even width and height, not " +
-                           std::to_string(width) + "x" + std::to_string(height));
-  }
-
-  AVFormatContext *raw = nullptr;
-  // The container is chosen by the destination's name; the temporary file shares its extension.
-  if (avformat_alloc_output_context2(&raw, nullptr, nullptr, file.path().c_str()) < 0 || !raw) {
-    WriteError(s.path, "movies are written as .mp4, .mov or .mkv");
-  }
-  s.output.reset(raw);
-
-  const AVCodec *encoder = avcodec_find_encoder_by_name(encoding.encoder);
-  s.encoder.reset(avcodec_alloc_context3(encoder));
-  if (!s.encoder) throw std::bad_alloc();
-  AVCodecContext &enc = *s.encoder;
-  enc.width = width;
-  enc.height = height;
-  enc.pix_fmt = format;
-  enc.time_base = settings.time_base;
-  enc.framerate = settings.frame_rate;
-  enc.sample_aspect_ratio = {1, 1};
-  enc.thread_count = 0;
-  if (codec != "ffv1") {
-    enc.colorspace = AVCOL_SPC_BT709;
-    enc.color_primaries = AVCOL_PRI_BT709;
-    enc.color_trc = AVCOL_TRC_BT709;
-    enc.color_range = AVCOL_RANGE_MPEG;
-  }
-  if (encoding.profile) enc.profile = encoding.profile;
-  if (raw->oformat->flags & AVFMT_GLOBALHEADER) enc.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  AVDictionary *options = nullptr;
-  if (codec == "h264") av_dict_set_int(&options, "crf", settings.crf, 0);
-  // Version 3 codes slices independently, so the encoder and decoders can use threads.
-  if (codec == "ffv1") av_dict_set(&options, "level", "3", 0);
-  const int opened = avcodec_open2(&enc, encoder, &options);
-  av_dict_free(&options);
-  if (opened < 0)
-    WriteError(s.path,
-               std::string("cannot start the ") + encoding.label + " encoder: " + AvError(opened));
-
-  s.stream = avformat_new_stream(raw, nullptr);
-  if (!s.stream) throw std::bad_alloc();
-  if (avcodec_parameters_from_context(s.stream->codecpar, &enc) < 0) throw std::bad_alloc();
-  s.stream->time_base = enc.time_base;
-  s.stream->avg_frame_rate = settings.frame_rate;
-  s.stream->r_frame_rate = settings.frame_rate;
-
-  if (!settings.audio_from.empty()) {
-    AVFormatContext *in = nullptr;
-    if (const int err = avformat_open_input(&in, settings.audio_from.c_str(), nullptr, nullptr);
-        err < 0) {
-      ReadError(settings.audio_from, AvError(err));
-    }
-    s.audio_input.reset(in);
-    if (const int err = avformat_find_stream_info(in, nullptr); err < 0) {
-      ReadError(settings.audio_from, AvError(err));
-    }
-    s.audio_map.assign(in->nb_streams, -1);
-    for (unsigned i = 0; i < in->nb_streams; ++i) {
-      AVStream *source = in->streams[i];
-      if (source->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) {
-        source->discard = AVDISCARD_ALL;
-        continue;
-      }
-      if (avformat_query_codec(raw->oformat, source->codecpar->codec_id, FF_COMPLIANCE_NORMAL) !=
-          1) {
-        WriteError(s.path, "a " + Extension(s.path) + " file cannot hold the " +
-                               avcodec_get_name(source->codecpar->codec_id) + " audio of " +
-                               Quoted(settings.audio_from));
-      }
-      AVStream *copy = avformat_new_stream(raw, nullptr);
-      if (!copy || avcodec_parameters_copy(copy->codecpar, source->codecpar) < 0) {
-        throw std::bad_alloc();
-      }
-      copy->codecpar->codec_tag = 0;
-      copy->time_base = source->time_base;
-      av_dict_copy(&copy->metadata, source->metadata, 0);
-      copy->disposition = source->disposition;
-      s.audio_map[i] = copy->index;
-      s.audio_done = false;
-    }
-  }
   if (settings.trim) s.shift = settings.start;
-
-  if (!(raw->oformat->flags & AVFMT_NOFILE)) {
-    if (const int err = avio_open(&raw->pb, file.temp_path().c_str(), AVIO_FLAG_WRITE); err < 0) {
-      WriteError(s.path, AvError(err));
-    }
-  }
-  if (const int err = avformat_write_header(raw, nullptr); err < 0) {
-    WriteError(s.path, AvError(err));
-  }
-
-  s.frame = NewFrame(format, width, height);
-  if (!LayoutOf(format).direct) {
-    const bool wide = codec != "h264";
-    const AVPixelFormat staging = wide ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_RGBA;
-    s.staging = NewFrame(staging, width, height);
-    s.scaler.reset(sws_getContext(width, height, staging, width, height, format, kScaleFlags,
-                                  nullptr, nullptr, nullptr));
-    if (!s.scaler) WriteError(s.path, "cannot convert RGB to the encoder's pixel format");
-    sws_setColorspaceDetails(s.scaler.get(), sws_getCoefficients(SWS_CS_DEFAULT), 1,
-                             sws_getCoefficients(SWS_CS_ITU709), 0, 0, 1 << 16, 1 << 16);
-  }
+  if (!s.packet || !s.audio_packet) throw std::bad_alloc();
+  const Codec &codec = ChooseCodec(s.path, settings.codec, settings.alpha);
+  const AVPixelFormat format = s.PixelFormat(codec, depth, width, height);
+  s.OpenContainer();
+  s.OpenEncoder(codec, format, width, height);
+  s.AddVideoStream();
+  s.AddAudioStreams();
+  s.WriteHeader(file.temp_path());
+  s.PrepareFrames(format, width, height);
 }
 
 MovieWriter::~MovieWriter() = default;

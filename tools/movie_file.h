@@ -1,14 +1,16 @@
 // Movie files in and out of the effect's worlds, through FFmpeg (libavformat, libavcodec,
 // libswscale). Frames are read in presentation order as 8-bit RGBA, or 16-bit for sources of more
 // than 8 bits; RGB sources of 8 or 16 bits are copied exactly, others go through swscale with the
-// stream's colour matrix and range. Outputs are H.264, ProRes or FFV1 by extension or choice, with
-// the audio streams of a source movie copied packet for packet. 16-bit codes map to the effect's
+// stream's colour matrix and range. Outputs are H.264, ProRes or FFV1 by extension or choice (one
+// table row per codec), keeping odd sizes whole, with the audio streams of a source movie copied
+// packet for packet. 16-bit codes map to the effect's
 // scale as image files do. Every failure is a ToolError naming the file.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 extern "C" {
 #include <libavutil/rational.h>
@@ -61,6 +63,9 @@ struct MovieOutput {
   bool trim = false;
   std::int64_t start = 0;
 };
+
+/// The names --codec takes, in the order of the writer's codec table.
+std::vector<std::string> MovieCodecNames();
 
 /// Fails now, before any work, when `path` names no movie container this tool writes or
 /// `codec` cannot go into it.

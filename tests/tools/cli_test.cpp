@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,96 +59,6 @@ std::vector<T> ReadPixels(const fs::path &path, OIIO::ImageSpec *header = nullpt
   return data;
 }
 
-// Failures: exit status 1, one line naming the culprit, and nothing left in the folder but the
-// inputs.
-
-struct FailureCase {
-  const char *name;
-  std::vector<std::string> args;
-  std::vector<std::string> message_parts;
-};
-
-void PrintTo(const FailureCase &c, std::ostream *os) { *os << c.name; }
-
-class Failures : public CliTest, public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(Failures, OneLineNamingTheCulpritAndNoOutput) {
-  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
-  std::ofstream(Path("notes.png")) << "not an image";
-  fs::create_directory(Path("folder"));
-  std::ofstream(Path("wide.json"))
-      << R"({"huewarp_project": 1, "parameters": [{"id": 11, "value": 50}]})";
-  const auto before = Files();
-
-  const Outcome r = Huewarp(GetParam().args);
-  ExpectOneLineFailure(r, GetParam().message_parts);
-  EXPECT_EQ(r.err.rfind("huewarp: ", 0), 0u) << r.err;
-  EXPECT_EQ(Files(), before);
-}
-
-const std::vector<std::string> kRender = {"render", "in.png", "out.png"};
-
-std::vector<std::string> Render(std::vector<std::string> more) {
-  std::vector<std::string> args = kRender;
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Failures,
-    ::testing::Values(
-        FailureCase{"MissingInput",
-                    {"render", "missing.png", "out.png"},
-                    {"cannot read 'missing.png'", "No such file"}},
-        FailureCase{"InputNotAnImage", {"render", "notes.png", "out.png"}, {"'notes.png'"}},
-        FailureCase{"MissingOutputFolder",
-                    {"render", "in.png", "nowhere/out.png"},
-                    {"cannot write 'nowhere/out.png'"}},
-        FailureCase{
-            "OutputIsAFolder", {"render", "in.png", "folder"}, {"cannot write 'folder'", "folder"}},
-        FailureCase{"UnknownParameter",
-                    Render({"--set", "Cycle Speed=2"}),
-                    {"unknown parameter 'Cycle Speed'"}},
-        FailureCase{"UnknownPopupText",
-                    Render({"--set", "Values Over 1=Wrap"}),
-                    {"'Wrap' is not a choice", "'Clamp', 'Wrap Back To 0', 'Bounce'"}},
-        FailureCase{"ValueAboveRange",
-                    Render({"--set", "Cycle Scale=20.5"}),
-                    {"Cycle Scale", "0.01 to 20"}},
-        FailureCase{"BadCheckbox", Render({"--set", "Smooth Wrap=yes"}), {"'yes'", "on, off"}},
-        FailureCase{"KeyframeOnFixedParameter",
-                    Render({"--key", "Lock Alpha Handles@1=off"}),
-                    {"'Lock Alpha Handles' cannot be keyframed"}},
-        FailureCase{"StopOutOfRange", Render({"--stops", "0:#000000,101:#ffffff"}), {"'101'"}},
-        FailureCase{"ProjectValueOutOfRange",
-                    Render({"--project", "wide.json"}),
-                    {"'wide.json'", "'Cycle Scale'", "0.01 to 20"}},
-        FailureCase{"MissingModule",
-                    Render({"--module", "/nonexistent/Huewarp.so"}),
-                    {"cannot load the effect module '/nonexistent/Huewarp.so'"}},
-        FailureCase{"HostFaultInRender",
-                    Render({"--fault", "checkout_output"}),
-                    {"cannot render 'in.png'", "error"}},
-        FailureCase{"HostFaultInEditorDraw",
-                    {"editor", "editor.png", "--fault", "GetSurface"},
-                    {"cannot draw the editor into 'editor.png'"}},
-        FailureCase{"UnknownGradient",
-                    Render({"--gradient", "viridiss"}),
-                    {"unknown gradient 'viridiss'", "viridis, magma"}},
-        FailureCase{"ZeroFrameStep",
-                    Render({"--frames", "1-3,7-20:0"}),
-                    {"'7-20:0' in '1-3,7-20:0'", "A-B:S"}},
-        FailureCase{"GradientToleranceOutOfRange",
-                    Render({"--gradient", "grey", "--gradient-tolerance", "0"}),
-                    {"--gradient-tolerance", "0.01 to 64"}},
-        FailureCase{"SequenceWithoutPattern",
-                    Render({"--frames", "0-2"}),
-                    {"'out.png'", "frame-number pattern"}}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-// Hostile files: headers that claim more pixels than anyone should allocate, and project files
-// built to exhaust the loader. Each is refused in one line before the damage is done.
-
 /// A PNG whose header claims `width` x `height` RGBA pixels, with no pixels behind it.
 std::string PngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
   auto be32 = [](std::uint32_t v) {
@@ -170,36 +81,6 @@ std::string PngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
          chunk("IDAT", std::string("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", "");
 }
 
-/// A scanline OpenEXR header (half RGBA, uncompressed) that claims `side` x `side` pixels, with
-/// its line offset table but no pixels.
-std::string ExrHeaderClaiming(std::int32_t side) {
-  auto le32 = [](std::int32_t v) {
-    std::string bytes(4, '\0');
-    std::memcpy(bytes.data(), &v, 4);
-    return bytes;
-  };
-  auto attr = [&](const std::string &name, const std::string &type, const std::string &value) {
-    return name + '\0' + type + '\0' + le32(static_cast<std::int32_t>(value.size())) + value;
-  };
-  std::string channels;
-  for (const char *c : {"A", "B", "G", "R"}) {
-    channels += std::string(c) + '\0' + le32(1) + std::string(4, '\0') + le32(1) + le32(1);
-  }
-  channels += '\0';
-  const std::string box = le32(0) + le32(0) + le32(side - 1) + le32(side - 1);
-  const float one = 1.0f;
-  std::string one_bytes(4, '\0');
-  std::memcpy(one_bytes.data(), &one, 4);
-  return std::string("\x76\x2f\x31\x01", 4) + le32(2) + attr("channels", "chlist", channels) +
-         attr("compression", "compression", std::string(1, '\0')) +
-         attr("dataWindow", "box2i", box) + attr("displayWindow", "box2i", box) +
-         attr("lineOrder", "lineOrder", std::string(1, '\0')) +
-         attr("pixelAspectRatio", "float", one_bytes) +
-         attr("screenWindowCenter", "v2f", std::string(8, '\0')) +
-         attr("screenWindowWidth", "float", one_bytes) + '\0' +
-         std::string(static_cast<std::size_t>(side) * 8, '\0');
-}
-
 std::string Repeated(const std::string &piece, int times) {
   std::string text;
   text.reserve(piece.size() * times);
@@ -207,94 +88,170 @@ std::string Repeated(const std::string &piece, int times) {
   return text;
 }
 
-struct HostileCase {
-  const char *name;
-  const char *file;
-  std::string (*content)();
-  std::vector<std::string> args;
-  std::vector<std::string> message_parts;
-};
-
-void PrintTo(const HostileCase &c, std::ostream *os) { *os << c.name; }
-
-class HostileFiles : public CliTest, public ::testing::WithParamInterface<HostileCase> {};
-
-TEST_P(HostileFiles, AreRefusedInOneLine) {
-  const HostileCase &c = GetParam();
-  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
-  std::ofstream(Path(c.file), std::ios::binary) << c.content();
-  const auto before = Files();
-
-  ExpectOneLineFailure(Huewarp(c.args), c.message_parts);
-  EXPECT_EQ(Files(), before);
-}
-
 std::string ProjectOf(const std::string &parameters) {
   return R"({"huewarp_project": 1, "effect": "QuillmereHuewarp", "parameters": )" + parameters +
          "}";
 }
 
+// Refusals: exit status 1, one line naming the culprit, and nothing left in the folder but the
+// inputs. Hostile files (headers that claim more pixels than anyone should allocate, projects
+// built to exhaust the loader) are refused before the damage is done.
+
+struct Refusal {
+  const char *name;
+  std::vector<std::string> args;
+  std::vector<std::string> message_parts;
+  const char *file = nullptr;  ///< Written first with `content`.
+  std::string (*content)() = nullptr;
+};
+
+void PrintTo(const Refusal &c, std::ostream *os) { *os << c.name; }
+
+class Refusals : public CliTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Refusals, OneLineNamingTheCulpritAndNoOutput) {
+  const Refusal &c = GetParam();
+  ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
+  fs::create_directory(Path("folder"));
+  if (c.file) std::ofstream(Path(c.file), std::ios::binary) << c.content();
+  const auto before = Files();
+
+  const Outcome r = Huewarp(c.args);
+  ExpectOneLineFailure(r, c.message_parts);
+  EXPECT_EQ(r.err.rfind("huewarp: ", 0), 0u) << r.err;
+  EXPECT_EQ(Files(), before);
+}
+
+const std::vector<std::string> kRender = {"render", "in.png", "out.png"};
+
+std::vector<std::string> Render(std::vector<std::string> more) {
+  std::vector<std::string> args = kRender;
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Cases, HostileFiles,
+    Cases, Refusals,
     ::testing::Values(
-        HostileCase{"HugePngHeader",
-                    "huge.png",
-                    [] { return PngHeaderClaiming(100000, 100000); },
-                    {"render", "huge.png", "out.png"},
-                    {"cannot read 'huge.png'", "100000 x 100000", "--max-pixels"}},
-        HostileCase{"HugeExrHeader",
-                    "huge.exr",
-                    [] { return ExrHeaderClaiming(100000); },
-                    {"render", "huge.exr", "out.exr"},
-                    {"cannot read 'huge.exr'", "100000 x 100000", "--max-pixels"}},
-        HostileCase{"WiderThanAHostFrame",
-                    "wide.png",
-                    [] { return PngHeaderClaiming(40000, 100); },
-                    {"render", "wide.png", "out.png", "--max-pixels", "900000000"},
-                    {"cannot read 'wide.png'", "40000 x 100", "30000 a side"}},
-        HostileCase{"ImageAboveALoweredLimit",
-                    "small.png",
-                    [] { return PngHeaderClaiming(64, 64); },
-                    {"render", "small.png", "out.png", "--max-pixels", "4000"},
-                    {"64 x 64", "limit of 4000"}},
-        HostileCase{"ProjectWithAMillionStops",
-                    "million.json",
-                    [] {
-                      return ProjectOf("[" + Repeated(R"({"id": 16, "value": 50},)", 999999) +
-                                       R"({"id": 16, "value": 50}])");
-                    },
-                    {"render", "in.png", "out.png", "--project", "million.json"},
-                    {"'million.json'", "1000000 parameters"}},
-        HostileCase{"ProjectNestedDeep",
-                    "deep.json",
-                    [] { return ProjectOf(Repeated("[", 100000) + Repeated("]", 100000)); },
-                    {"render", "in.png", "out.png", "--project", "deep.json"},
-                    {"'deep.json'", "nested more than"}},
-        HostileCase{"ProjectIdOfTheWrongType",
-                    "types.json",
-                    [] { return ProjectOf(R"([{"id": "2", "value": 3}])"); },
-                    {"render", "in.png", "out.png", "--project", "types.json"},
-                    {"'types.json'", "id is string, not an integer"}},
-        HostileCase{"ProjectIdBeyondAnInteger",
-                    "types.json",
-                    [] { return ProjectOf(R"([{"id": 1e300}])"); },
-                    {"render", "in.png", "out.png", "--project", "types.json"},
-                    {"'types.json'", "id is number, not an integer"}},
-        HostileCase{"ProjectParametersNotAList",
-                    "types.json",
-                    [] { return ProjectOf(R"({"id": 2})"); },
-                    {"render", "in.png", "out.png", "--project", "types.json"},
-                    {"'types.json'", "parameters is object, not a list"}},
-        HostileCase{
+        // The command line.
+        Refusal{"MissingOutput",
+                {"render", "in.png"},
+                {"OUT is required", "try 'huewarp render --help'"}},
+        Refusal{"HelpForAnUnknownCommand", {"help", "paint"}, {"no command 'paint'"}},
+        Refusal{"GradientToleranceOutOfRange",
+                Render({"--gradient", "grey", "--gradient-tolerance", "0"}),
+                {"--gradient-tolerance", "0.01 to 64"}},
+        Refusal{"ChartSizeOutOfRange",
+                {"chart", "c.png", "--size", "10x10"},
+                {"'10x10'", "16 to 16384"}},
+        Refusal{"ZeroFrameStep",
+                Render({"--frames", "1-3,7-20:0"}),
+                {"'7-20:0' in '1-3,7-20:0'", "A-B:S"}},
+        Refusal{"SequenceWithoutPattern",
+                Render({"--frames", "0-2"}),
+                {"'out.png'", "frame-number pattern"}},
+        // Files.
+        Refusal{"MissingInput",
+                {"render", "missing.png", "out.png"},
+                {"cannot read 'missing.png'", "No such file"}},
+        Refusal{"InputNotAnImage",
+                {"render", "notes.png", "out.png"},
+                {"'notes.png'"},
+                "notes.png",
+                [] { return std::string("not an image"); }},
+        Refusal{"MissingOutputFolder",
+                {"render", "in.png", "nowhere/out.png"},
+                {"cannot write 'nowhere/out.png'"}},
+        Refusal{
+            "OutputIsAFolder", {"render", "in.png", "folder"}, {"cannot write 'folder'", "folder"}},
+        Refusal{"HugePngHeader",
+                {"render", "huge.png", "out.png"},
+                {"cannot read 'huge.png'", "100000 x 100000", "--max-pixels"},
+                "huge.png",
+                [] { return PngHeaderClaiming(100000, 100000); }},
+        Refusal{"WiderThanAHostFrame",
+                {"render", "wide.png", "out.png", "--max-pixels", "900000000"},
+                {"cannot read 'wide.png'", "40000 x 100", "30000 a side"},
+                "wide.png",
+                [] { return PngHeaderClaiming(40000, 100); }},
+        Refusal{"ImageAboveALoweredLimit",
+                {"render", "small.png", "out.png", "--max-pixels", "4000"},
+                {"64 x 64", "limit of 4000"},
+                "small.png",
+                [] { return PngHeaderClaiming(64, 64); }},
+        // Parameters and gradients.
+        Refusal{"UnknownParameter",
+                Render({"--set", "Cycle Speed=2"}),
+                {"unknown parameter 'Cycle Speed'"}},
+        Refusal{"UnknownPopupText",
+                Render({"--set", "Values Over 1=Wrap"}),
+                {"'Wrap' is not a choice", "'Clamp', 'Wrap Back To 0', 'Bounce'"}},
+        Refusal{"ValueAboveRange",
+                Render({"--set", "Cycle Scale=20.5"}),
+                {"Cycle Scale", "0.01 to 20"}},
+        Refusal{"BadCheckbox", Render({"--set", "Smooth Wrap=yes"}), {"'yes'", "on, off"}},
+        Refusal{"KeyframeOnFixedParameter",
+                Render({"--key", "Lock Alpha Handles@1=off"}),
+                {"'Lock Alpha Handles' cannot be keyframed"}},
+        Refusal{"StopOutOfRange", Render({"--stops", "0:#000000,101:#ffffff"}), {"'101'"}},
+        Refusal{"HostFaultInEditorDraw",
+                {"editor", "editor.png", "--fault", "GetSurface"},
+                {"cannot draw the editor into 'editor.png'"}},
+        // Projects.
+        Refusal{"ProjectValueOutOfRange",
+                Render({"--project", "wide.json"}),
+                {"'wide.json'", "'Cycle Scale'", "0.01 to 20"},
+                "wide.json",
+                [] { return ProjectOf(R"([{"id": 11, "value": 50}])"); }},
+        Refusal{"ProjectWithAMillionStops",
+                Render({"--project", "million.json"}),
+                {"'million.json'", "1000000 parameters"},
+                "million.json",
+                [] {
+                  return ProjectOf("[" + Repeated(R"({"id": 16, "value": 50},)", 999999) +
+                                   R"({"id": 16, "value": 50}])");
+                }},
+        Refusal{"ProjectNestedDeep",
+                Render({"--project", "deep.json"}),
+                {"'deep.json'", "nested more than"},
+                "deep.json",
+                [] { return ProjectOf(Repeated("[", 100000) + Repeated("]", 100000)); }},
+        Refusal{"ProjectIdOfTheWrongType",
+                Render({"--project", "types.json"}),
+                {"'types.json'", "id is string, not an integer"},
+                "types.json",
+                [] { return ProjectOf(R"([{"id": "2", "value": 3}])"); }},
+        Refusal{
             "ProjectKeyframeTimeOfTheWrongType",
+            Render({"--project", "types.json"}),
+            {"'types.json'", "keyframe time is number"},
             "types.json",
             [] {
               return ProjectOf(
                   R"([{"id": 3, "value": "Clamp", "keyframes": [{"time": 5, "value": "Bounce"}]}])");
-            },
-            {"render", "in.png", "out.png", "--project", "types.json"},
-            {"'types.json'", "keyframe time is number"}}),
+            }}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// --version, and help for the tool and for each command, on standard output.
+TEST_F(CliTest, VersionAndHelpGoToStandardOutput) {
+  const Outcome version = Huewarp({"--version", "--module", HUEWARP_MODULE_PATH});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_TRUE(std::regex_match(
+      version.out, std::regex("huewarp " HUEWARP_VERSION_STRING
+                              "\nmodule [0-9]+\\.[0-9]+\\.[0-9]+ " HUEWARP_MODULE_PATH "\n")))
+      << version.out;
+  const std::pair<std::vector<std::string>, std::vector<std::string>> helps[] = {
+      {{"--help"}, {"Usage: huewarp", "render", "gradients", "--version"}},
+      {{"render", "--help"}, {"Usage: huewarp render", "--frames", "--set"}},
+      {{"help", "editor"}, {"Usage: huewarp editor", "--scale", "--gradient"}}};
+  for (const auto &[args, parts] : helps) {
+    const Outcome r = Huewarp(args);
+    EXPECT_EQ(r.status, 0) << args[0];
+    for (const std::string &part : parts) {
+      EXPECT_NE(r.out.find(part), std::string::npos) << args[0] << ": no " << part;
+    }
+  }
+}
 
 TEST_F(CliTest, FailedRenderKeepsThePreviousOutputAndTheFramesBeforeIt) {
   ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "32x16"}).status, 0);
@@ -465,22 +422,6 @@ TEST_F(CliTest, DepthOptionSetsTheRenderAndOutputDepth) {
   }
 }
 
-TEST_F(CliTest, SequenceInputGivesEachFrameItsOwnFile) {
-  for (int frame = 1; frame <= 3; ++frame) {
-    const auto v = static_cast<std::uint8_t>(frame * 60);
-    WriteImage(Path("in." + std::to_string(frame) + ".png"), 3, 2, 3, OIIO::TypeDesc::UINT8,
-               std::vector<std::uint8_t>(18, v), true);
-  }
-  const Outcome r = Huewarp({"render", "in.#.png", "out.%02d.png", "--frames", "1-3", "--set",
-                             "Blend With Original=100"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  for (int frame = 1; frame <= 3; ++frame) {
-    const auto out = ReadPixels<std::uint8_t>(Path("out.0" + std::to_string(frame) + ".png"));
-    ASSERT_EQ(out.size(), 24u);
-    EXPECT_EQ(out[0], frame * 60) << "frame " << frame;
-  }
-}
-
 TEST_F(CliTest, SixteenBitCodesMapToTheEffectsScaleWithRounding) {
   // Each code goes to the nearest of the effect's 0..32768 and back to the nearest code: 1 is
   // just above half a step and comes back as 2, 65534 just below and comes back as 65533;
@@ -598,7 +539,9 @@ TEST_F(CliTest, SavedProjectRendersIdentically) {
 }
 
 TEST_F(CliTest, EditorPictureShowsTheGradientAtTheAskedSize) {
-  ASSERT_EQ(Huewarp({"editor", "a.png", "--width", "200", "--scale", "2"}).status, 0);
+  // An option given twice takes its last value.
+  ASSERT_EQ(Huewarp({"editor", "a.png", "--width", "90", "--width", "200", "--scale", "2"}).status,
+            0);
   ASSERT_EQ(Huewarp({"editor", "b.png", "--width", "200", "--scale", "2", "--stops",
                      "0:#ff0000,100:#ffff00", "--alphas", "0:100,100:0"})
                 .status,
@@ -665,7 +608,7 @@ TEST_F(CliTest, FittedGradientIsKeptByTheProjectAndDrawnByTheEditor) {
 TEST_F(CliTest, FrameListRendersTheListedFramesWithOnePadding) {
   ASSERT_EQ(Huewarp({"chart", "in.png", "--size", "16x16"}).status, 0);
   const Outcome r =
-      Huewarp({"render", "in.png", "out.####.png", "--frames", "12-14:2,1-3,8,2", "--jobs", "2"});
+      Huewarp({"render", "in.png", "out.%04d.png", "--frames", "12-14:2,1-3,8,2", "--jobs", "2"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Files(),
             (std::vector<std::string>{"in.png", "out.0001.png", "out.0002.png", "out.0003.png",

@@ -183,10 +183,11 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         FormatCase{"SvgStopsWithStyleAndEqualOffsets",
                    "a.svg",
-                   "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\">\n"
+                   "<?xml version=\"1.0\"?>\n<!DOCTYPE svg [<!ENTITY gold \"#ffcc00\">]>\n"
+                   "<svg xmlns=\"http://www.w3.org/2000/svg\">\n"
                    "<!-- <linearGradient id=\"not-this\"/> -->\n<defs>\n"
                    "<linearGradient id=\"g\">\n<stop offset=\"0\" stop-color=\"navy\"/>\n"
-                   "<stop offset=\"40%\" style=\"stop-color:#ffcc00;stop-opacity:0.5\"/>\n"
+                   "<stop offset=\"40&#37;\" style=\"stop-color:&gold;;stop-opacity:0.5\"/>\n"
                    "<stop offset=\"0.4\" stop-color=\"rgb(0, 128, 0)\"/>\n"
                    "<stop offset=\"0.2\" stop-color=\"white\" stop-opacity=\"0\"/>\n"
                    "</linearGradient>\n</defs>\n</svg>\n",
@@ -195,13 +196,22 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         FormatCase{"SvgStopsThroughHref",
                    "href.svg",
-                   "<svg><defs><linearGradient id=\"a\" xlink:href=\"#b\" x1=\"0\"/>"
+                   "<svg><defs><linearGradient id=\"a\" xlink:href=\"#c\" x1=\"0\"/>"
+                   "<linearGradient id=\"c\" xlink:href=\"#b\"/>"
                    "<svg:linearGradient id=\"b\"><svg:stop offset=\"0\" stop-color=\"#f00\"/>"
                    "<svg:stop offset=\"1\" stop-color=\"#f00\" stop-opacity=\"0\"/>"
                    "</svg:linearGradient></defs></svg>",
                    true,
                    {},
                    false},
+        FormatCase{"SvgRadialAndTransformNoted",
+                   "radial.svg",
+                   "<svg><radialGradient id=\"r\" gradientTransform=\"scale(2)\" href=\"#s\"/>"
+                   "<radialGradient id=\"s\"><stop offset=\"0.3\" stop-color=\"#000\"/>"
+                   "<stop offset=\"0.3\" stop-color=\"#fff\"/></radialGradient></svg>",
+                   true,
+                   {0.3},
+                   true},
         FormatCase{"CssWithHintAndDoublePosition",
                    "a.css",
                    ".sky {\n  background: linear-gradient(to right, red, 30%,\n"
@@ -311,10 +321,16 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"CptSlice", "a.cpt", "# x\n0 0 0 0 1 255 255 255\n1 red 2\n", {"line 3"}},
         ErrorCase{"CptBackwards", "a.cpt", "5 0 0 0 1 255 255 255\n", {"line 1", "backwards"}},
         ErrorCase{"CptEmpty", "a.cpt", "# nothing\nB 0 0 0\n", {"no colour slices"}},
-        ErrorCase{"SvgWithoutGradient",
+        ErrorCase{"SvgWithoutGradient", "a.svg", "<svg><rect/></svg>", {"no linearGradient"}},
+        ErrorCase{"SvgNotWellFormed",
                   "a.svg",
-                  "<svg><radialGradient id=\"r\"><stop offset=\"0\"/></radialGradient></svg>",
-                  {"no linearGradient"}},
+                  "<svg>\n<linearGradient>\n</svg>",
+                  {"line 3", "mismatched"}},
+        ErrorCase{"SvgHrefLoop",
+                  "a.svg",
+                  "<svg>\n<linearGradient id=\"a\" href=\"#b\"/>\n"
+                  "<linearGradient id=\"b\" href=\"#a\"/></svg>",
+                  {"line 2", "loops back to '#a'"}},
         ErrorCase{"SvgBadColour",
                   "a.svg",
                   "<svg>\n<linearGradient>\n<stop offset=\"0\"/>\n"

@@ -23,10 +23,10 @@ namespace fs = std::filesystem;
 
 struct Outcome {
   int status = -1;
-  std::string err;
+  std::string err, out;
 };
 
-/// Runs `args` (the tool when `program` is empty) in `dir`, stderr captured, with `extra_env`
+/// Runs `args` (the tool when `program` is empty) in `dir`, its output captured, with `extra_env`
 /// ("NAME=value") added to the environment.
 inline Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
                        std::vector<std::string> extra_env = {}, std::string program = {}) {
@@ -39,13 +39,14 @@ inline Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
   for (char **e = environ; *e; ++e) env.push_back(*e);
   for (std::string &e : extra_env) env.push_back(e.data());
   env.push_back(nullptr);
-  const fs::path err_file = dir / "stderr.txt";
+  const fs::path err_file = dir / "stderr.txt", out_file = dir / "stdout.txt";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   pid_t pid = 0;
   Outcome outcome;
   if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0) {
@@ -54,9 +55,14 @@ inline Outcome RunTool(const fs::path &dir, std::vector<std::string> args,
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  std::ifstream in(err_file);
-  outcome.err.assign(std::istreambuf_iterator<char>(in), {});
-  fs::remove(err_file);
+  const std::pair<const fs::path *, std::string *> captured[] = {{&err_file, &outcome.err},
+                                                                 {&out_file, &outcome.out}};
+  for (const auto &[file, text] : captured) {
+    std::ifstream in(*file);
+    text->assign(std::istreambuf_iterator<char>(in), {});
+    in.close();
+    fs::remove(*file);
+  }
   return outcome;
 }
 

@@ -1,9 +1,15 @@
-// SVG: the first linearGradient element and its stops (offset, stop-color, stop-opacity, as
-// attributes or in a style attribute). A gradient without stops of its own takes those of the
-// gradient its href names, as Inkscape writes them.
+// SVG through expat: the first linearGradient (or, without one, the first radialGradient, read
+// from centre to edge) and its stops (offset, stop-color, stop-opacity, as attributes or in a
+// style attribute). A gradient without stops of its own takes those its href chain leads to, as
+// Inkscape writes them. expat decodes entities and character references; namespace prefixes
+// are dropped, as files in the wild often leave them undeclared.
+#include <expat.h>
+
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 
 #include "tools/gradients/css_color.h"
 #include "tools/gradients/format_text.h"
@@ -21,101 +27,48 @@ struct Element {
   int parent = -1;
 };
 
-std::string Decode(std::string_view text) {
-  static const std::pair<const char *, char> kEntities[] = {
-      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    bool replaced = false;
-    for (const auto &[entity, c] : kEntities) {
-      if (text.substr(i).starts_with(entity)) {
-        out += c;
-        i += std::string_view(entity).size() - 1;
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) out += text[i];
-  }
-  return out;
-}
-
 std::string LocalName(std::string_view name) {
   const std::size_t colon = name.find(':');
   return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
 }
 
-/// The elements of the document in order, each with its parent; enough XML for SVG files.
-std::vector<Element> Elements(const std::string &text, const std::string &file) {
+/// What the expat callbacks build: the elements in document order, each with its parent.
+struct Document {
+  XML_Parser parser = nullptr;
   std::vector<Element> elements;
   std::vector<int> open;
-  std::size_t line = 1, counted = 0;
-  auto line_at = [&](std::size_t pos) {
-    line += std::count(text.begin() + counted, text.begin() + pos, '\n');
-    counted = pos;
-    return line;
-  };
-  std::size_t pos = 0;
-  while ((pos = text.find('<', pos)) != std::string::npos) {
-    const std::size_t here = line_at(pos);
-    auto skip_to = [&](const char *end) {
-      const std::size_t found = text.find(end, pos);
-      if (found == std::string::npos) Fail(file, here, "markup is not closed");
-      pos = found + std::string_view(end).size();
-    };
-    const std::string_view rest = std::string_view(text).substr(pos);
-    if (rest.starts_with("<!--")) {
-      skip_to("-->");
-    } else if (rest.starts_with("<![CDATA[")) {
-      skip_to("]]>");
-    } else if (rest.starts_with("<?")) {
-      skip_to("?>");
-    } else if (rest.starts_with("<!")) {
-      skip_to(">");
-    } else if (rest.starts_with("</")) {
-      skip_to(">");
-      if (!open.empty()) open.pop_back();
-    } else {
-      Element e;
-      e.line = here;
-      e.parent = open.empty() ? -1 : open.back();
-      std::size_t i = pos + 1;
-      auto space = [&] {
-        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-      };
-      const std::size_t name_end = text.find_first_of(" \t\r\n/>", i);
-      if (name_end == std::string::npos) Fail(file, here, "a tag is not closed");
-      e.name = LocalName(std::string_view(text).substr(i, name_end - i));
-      i = name_end;
-      bool closed = false;
-      for (;;) {
-        space();
-        if (i >= text.size()) Fail(file, here, "the <" + e.name + "> tag is not closed");
-        if (text[i] == '>') break;
-        if (text.compare(i, 2, "/>") == 0) {
-          closed = true;
-          ++i;
-          break;
-        }
-        const std::size_t equals = text.find('=', i);
-        if (equals == std::string::npos) Fail(file, here, "an attribute has no value");
-        const std::string name = LocalName(Trim(std::string_view(text).substr(i, equals - i)));
-        i = equals + 1;
-        space();
-        if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) {
-          Fail(file, here, "attribute " + name + " has no quoted value");
-        }
-        const std::size_t close = text.find(text[i], i + 1);
-        if (close == std::string::npos) Fail(file, here, "attribute " + name + " is not closed");
-        e.attributes[name] = Decode(std::string_view(text).substr(i + 1, close - i - 1));
-        i = close + 1;
-      }
-      pos = i + 1;
-      elements.push_back(std::move(e));
-      if (!closed) open.push_back(static_cast<int>(elements.size() - 1));
-    }
+};
+
+void StartElement(void *data, const XML_Char *name, const XML_Char **attributes) {
+  auto &doc = *static_cast<Document *>(data);
+  Element e;
+  e.name = LocalName(name);
+  e.line = XML_GetCurrentLineNumber(doc.parser);
+  e.parent = doc.open.empty() ? -1 : doc.open.back();
+  for (const XML_Char **a = attributes; *a; a += 2) e.attributes[LocalName(a[0])] = a[1];
+  doc.open.push_back(static_cast<int>(doc.elements.size()));
+  doc.elements.push_back(std::move(e));
+}
+
+void EndElement(void *data, const XML_Char *) { static_cast<Document *>(data)->open.pop_back(); }
+
+struct ParserDeleter {
+  void operator()(XML_Parser p) const { XML_ParserFree(p); }
+};
+
+std::vector<Element> Elements(const std::string &text, const std::string &file) {
+  Document doc;
+  const std::unique_ptr<XML_ParserStruct, ParserDeleter> parser(XML_ParserCreate("UTF-8"));
+  if (!parser) throw std::bad_alloc();
+  doc.parser = parser.get();
+  XML_SetUserData(doc.parser, &doc);
+  XML_SetElementHandler(doc.parser, StartElement, EndElement);
+  if (XML_Parse(doc.parser, text.data(), static_cast<int>(text.size()), XML_TRUE) !=
+      XML_STATUS_OK) {
+    Fail(file, XML_GetCurrentLineNumber(doc.parser),
+         std::string("not well-formed XML: ") + XML_ErrorString(XML_GetErrorCode(doc.parser)));
   }
-  return elements;
+  return std::move(doc.elements);
 }
 
 /// A stop's property from its style attribute, which wins, or its own attribute.
@@ -148,6 +101,10 @@ bool Fraction(const std::string &text, double *value) {
   return true;
 }
 
+bool IsGradient(const Element &e) {
+  return e.name == "linearGradient" || e.name == "radialGradient";
+}
+
 std::vector<int> StopsOf(const std::vector<Element> &elements, int gradient) {
   std::vector<int> stops;
   for (int i = gradient + 1; i < static_cast<int>(elements.size()); ++i) {
@@ -156,33 +113,77 @@ std::vector<int> StopsOf(const std::vector<Element> &elements, int gradient) {
   return stops;
 }
 
-}  // namespace
+/// The first linearGradient, else the first radialGradient; -1 for none.
+int ChosenGradient(const std::vector<Element> &elements) {
+  for (const char *kind : {"linearGradient", "radialGradient"}) {
+    const auto found = std::find_if(elements.begin(), elements.end(),
+                                    [&](const Element &e) { return e.name == kind; });
+    if (found != elements.end()) return static_cast<int>(found - elements.begin());
+  }
+  return -1;
+}
 
-SourceGradient ReadSvg(const std::string &text, const std::string &file) {
-  const std::vector<Element> elements = Elements(text, file);
-  const auto first = std::find_if(elements.begin(), elements.end(),
-                                  [](const Element &e) { return e.name == "linearGradient"; });
-  if (first == elements.end()) throw ToolError(Quoted(file) + ": no linearGradient element");
-  int gradient = static_cast<int>(first - elements.begin());
-  std::vector<int> stops = StopsOf(elements, gradient);
-  // Follow href links to the gradient that holds the stops, a few at most.
-  for (int hops = 0; stops.empty() && hops < 8; ++hops) {
+/// The gradient along `first`'s href chain that holds the stops; a loop or a missing target
+/// is the file's error.
+int GradientWithStops(const std::vector<Element> &elements, int first, const std::string &file) {
+  int gradient = first;
+  std::set<int> seen{first};
+  while (StopsOf(elements, gradient).empty()) {
     const auto &attrs = elements[gradient].attributes;
     const auto href = attrs.find("href");
     if (href == attrs.end() || !href->second.starts_with('#')) break;
     const std::string id = href->second.substr(1);
     const auto target = std::find_if(elements.begin(), elements.end(), [&](const Element &e) {
       auto found = e.attributes.find("id");
-      return found != e.attributes.end() && found->second == id;
+      return IsGradient(e) && found != e.attributes.end() && found->second == id;
     });
+    const std::string kind = elements[gradient].name;
     if (target == elements.end()) {
-      Fail(file, elements[gradient].line,
-           "the linearGradient refers to " + Quoted(href->second) + ", which is not there");
+      Fail(
+          file, elements[gradient].line,
+          "the " + kind + " refers to " + Quoted(href->second) + ", which is not a gradient there");
     }
     gradient = static_cast<int>(target - elements.begin());
-    stops = StopsOf(elements, gradient);
+    if (!seen.insert(gradient).second) {
+      Fail(file, elements[gradient].line,
+           "the href chain of the " + elements[first].name + " loops back to " +
+               Quoted(href->second));
+    }
   }
-  if (stops.empty()) Fail(file, first->line, "the linearGradient has no stops");
+  return gradient;
+}
+
+/// What the effect's one-dimensional map cannot take from the gradient, said once each.
+void NoteGeometry(const std::vector<Element> &elements, int gradient, const std::string &file,
+                  SourceGradient &source) {
+  const Element &g = elements[gradient];
+  if (g.name == "radialGradient") {
+    source.notes.push_back(Where(file, g.line) +
+                           ": a radialGradient; its stops are read from the centre (0) to the "
+                           "edge (1)");
+  }
+  if (g.attributes.contains("gradientTransform")) {
+    source.notes.push_back(Where(file, g.line) +
+                           ": gradientTransform places the gradient on the page and does not "
+                           "change its colours; ignored");
+  }
+  if (auto spread = g.attributes.find("spreadMethod");
+      spread != g.attributes.end() && spread->second != "pad") {
+    source.notes.push_back(Where(file, g.line) + ": spreadMethod " + Quoted(spread->second) +
+                           " repeats the gradient beyond its ends; one run is used");
+  }
+}
+
+}  // namespace
+
+SourceGradient ReadSvg(const std::string &text, const std::string &file) {
+  const std::vector<Element> elements = Elements(text, file);
+  const int first = ChosenGradient(elements);
+  if (first < 0) throw ToolError(Quoted(file) + ": no linearGradient or radialGradient element");
+  const int gradient = GradientWithStops(elements, first, file);
+  const std::vector<int> stops = StopsOf(elements, gradient);
+  if (stops.empty())
+    Fail(file, elements[first].line, "the " + elements[first].name + " has no stops");
 
   std::vector<double> positions;
   std::vector<Rgba> colors;
@@ -207,7 +208,9 @@ SourceGradient ReadSvg(const std::string &text, const std::string &file) {
     positions.push_back(offset);
     colors.push_back(color);
   }
-  return LinearStops(file, positions, colors);
+  SourceGradient source = LinearStops(file, positions, colors);
+  NoteGeometry(elements, first, file, source);
+  return source;
 }
 
 }  // namespace huewarp::tool
