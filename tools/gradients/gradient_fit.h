@@ -1,8 +1,8 @@
 // Fitting a source gradient to the effect's colour stops and alpha handles. The effect mixes
-// neighbouring stops through the mean of their squared components (alpha plainly) and holds at
-// most 100 of each, so a source is approximated, not copied: stops are placed where the effect's
-// own sampling of them departs from the source by more than the tolerance, hard edges of the
-// source become two stops at one position, and no more stops are used than that needs.
+// neighbouring stops through their squared components (alpha plainly) and holds at most 100 of
+// each, so a source is approximated, not copied: the fit chooses where the stops go and their
+// colours, so that the effect's own sampling of them stays within the tolerance of the source
+// with as few stops as it can; hard edges of the source become two stops at one position.
 #pragma once
 
 #include <vector>
@@ -24,8 +24,8 @@ struct FittedHandle {
 };
 
 struct FittedGradient {
-  /// In slot order: ascending, and ordered so that the effect's sort keeps the two stops of each
-  /// hard edge the way round the edge needs.
+  /// In slot order: ascending, the two stops of a hard edge the colour below it first (the
+  /// effect's sort keeps equal positions in slot order).
   std::vector<FittedStop> stops;
   std::vector<FittedHandle> handles;
   /// The largest difference from the source, 0..1, of any colour channel or of alpha.
