@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "tools/gradients/color_spaces.h"
 #include "tools/param_text.h"
 #include "tools/tool_error.h"
 
@@ -28,6 +29,8 @@ Effect settings (render, editor), applied in this order:
                         or in a .css/.txt file; prints the stop count and largest error.
                         --stops or --alphas given too replace its stops or its handles
   --gradient-tolerance N  largest difference from the gradient, in 8-bit steps (1)
+  --gradient-space S    where the gradient's colours mix: srgb, linear, oklab or oklch
+                        (srgb); a CSS gradient's own "in ..." takes precedence
   --stops LIST          the colour stops, "POS:#rrggbb,..." with POS 0..100 (up to 100 stops)
   --alphas LIST         the alpha handles, "POS:OPACITY,..." both 0..100 (up to 100 handles)
   --set "NAME=VALUE"    set a parameter by its name as the host shows it; VALUE is a popup
@@ -141,6 +144,14 @@ const std::vector<Option> &Options() {
                            " is not a number of 8-bit steps from 0.01 to 64");
          }
          c.gradient_tolerance = steps;
+       }},
+      {"--gradient-space", true, "render editor",
+       [](CommandLine &c, const std::string &v) {
+         if (!GradientSpaceNamed(v)) {
+           throw ToolError("--gradient-space: " + Quoted(v) +
+                           " is not srgb, linear, oklab or oklch");
+         }
+         c.gradient_space = v;
        }},
       {"--stops", true, "render editor", [](CommandLine &c, const std::string &v) { c.stops = v; }},
       {"--alphas", true, "render editor",

@@ -140,6 +140,12 @@ std::optional<Mixing> CssSpace(std::string_view name) {
   return std::nullopt;
 }
 
+std::optional<Mixing> GradientSpaceNamed(std::string_view name) {
+  if (name == "linear") return Mixing::kLinearRgb;
+  if (name == "hsl") return std::nullopt;
+  return CssSpace(name);
+}
+
 std::optional<HueTurn> CssHueTurn(std::string_view name) {
   if (name == "shorter") return HueTurn::kShorter;
   if (name == "longer") return HueTurn::kLonger;

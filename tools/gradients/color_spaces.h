@@ -16,6 +16,8 @@ Rgba MixInSpace(const Rgba &a, const Rgba &b, double f, Mixing mixing, HueTurn h
 
 /// The space CSS calls `name` (srgb, srgb-linear, oklab, oklch, hsl), or nothing.
 std::optional<Mixing> CssSpace(std::string_view name);
+/// The space --gradient-space calls `name` (srgb, linear, oklab, oklch), or nothing.
+std::optional<Mixing> GradientSpaceNamed(std::string_view name);
 /// The hue interpolation CSS calls `name` (shorter, longer, increasing, decreasing), or nothing.
 std::optional<HueTurn> CssHueTurn(std::string_view name);
 

@@ -43,7 +43,7 @@ Colour FromCmyk(double c, double m, double y, double k) {
 std::optional<std::vector<double>> Numbers(std::string_view text, char separator,
                                            std::size_t count) {
   std::vector<double> values;
-  for (std::size_t start = 0; values.size() < count;) {
+  for (std::size_t start = 0; values.size() <= count;) {
     const std::size_t end = text.find(separator, start + (separator == '-' ? 1 : 0));
     double v = 0;
     if (!Number(text.substr(start, end - start), &v)) return std::nullopt;

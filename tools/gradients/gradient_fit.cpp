@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -349,6 +350,22 @@ FittedGradient FitGradient(SourceGradient source, double tolerance, int max_stop
   }
   fitted.alpha_error = alpha_error;
   return fitted;
+}
+
+std::string FitSummary(const std::string &name, const FittedGradient &fit, double tolerance_steps) {
+  const double largest = std::max(fit.color_error, fit.alpha_error) * 255;
+  auto count = [](std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  const std::string made =
+      count(fit.stops.size(), "colour stop") + " and " + count(fit.handles.size(), "alpha handle");
+  char error[32];
+  std::snprintf(error, sizeof error, "%.2f/255", largest);
+  if (largest <= tolerance_steps) return name + ": " + made + ", largest error " + error;
+  char bound[32];
+  std::snprintf(bound, sizeof bound, "%.2f/255", tolerance_steps);
+  return "warning: " + name + " needs more stops than the effect holds to stay within " + bound +
+         "; the closest fit, " + made + ", is off by up to " + error;
 }
 
 }  // namespace huewarp::tool

@@ -5,6 +5,7 @@
 // with as few stops as it can; hard edges of the source become two stops at one position.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "tools/gradients/source_gradient.h"
@@ -36,5 +37,10 @@ struct FittedGradient {
 /// handles. When that many cannot reach the tolerance, the tolerance is widened until they do
 /// and the errors say by how much.
 FittedGradient FitGradient(SourceGradient source, double tolerance, int max_stops = 100);
+
+/// The one line said once a gradient is fitted: stops, handles and the largest error, or, when
+/// the source needs more stops than the effect holds for `tolerance_steps` (in 8-bit steps),
+/// that and the smallest error reached.
+std::string FitSummary(const std::string &name, const FittedGradient &fit, double tolerance_steps);
 
 }  // namespace huewarp::tool
