@@ -23,6 +23,8 @@ constexpr double kNoJump = 1e-6;
 /// that steep stretches (a curved blend near its start) are seen between the even ones.
 constexpr double kSampleStep = 0.02 / 255;
 constexpr std::size_t kMostSamples = 1 << 20;
+/// More than the effect's float mixing and the parameters' float values move a sample.
+constexpr double kRounding = 1e-6;
 /// A jump up to this many tolerances can be crossed by a steep run that passes it half-way.
 constexpr double kCrossable = 1.9;
 
@@ -109,9 +111,12 @@ class Fitter {
     for (const double b : breaks_) {
       if (kind_.Differ(ColorBefore(source_, b), ColorAt(source_, b), jump)) ends.push_back(b);
     }
+    // Knots are chosen within a slightly narrower band, so that rounding to float parameters
+    // and the effect's float mixing keep them within the tolerance.
+    const double inner = tolerance - kRounding;
     std::vector<Knot> knots;
     if (ends.empty()) {
-      if (const std::optional<Knot> one = Constant(tolerance)) knots.push_back(*one);
+      if (const std::optional<Knot> one = Constant(inner)) knots.push_back(*one);
     }
     if (knots.empty()) {
       // Pieces between edges, each fitted on its own; the two knots of an edge share its
@@ -119,16 +124,15 @@ class Fitter {
       std::size_t from = 0;
       for (const double e : ends) {
         const std::size_t to = FirstAt(static_cast<float>(e));
-        Piece(knots, from, to, static_cast<float>(e), tolerance);
+        Piece(knots, from, to, static_cast<float>(e), inner);
         from = to;
         if (knots.size() > max) return std::nullopt;
       }
-      Piece(knots, from, samples_.t.size(), std::nullopt, tolerance);
+      Piece(knots, from, samples_.t.size(), std::nullopt, inner);
     }
     auto [error, worst] = Errors(knots);
-    // Rounding in the effect's own mixing can take a sample just past the bound: that sample
-    // becomes a knot of its own.
-    while (error > tolerance && knots.size() < max) {
+    // Should rounding still take a sample past the bound, it becomes a knot of its own.
+    while (error > tolerance && error < tolerance + kRounding && knots.size() < max) {
       const float t = samples_.t[worst];
       auto at = std::lower_bound(knots.begin(), knots.end(), t,
                                  [](const Knot &k, float p) { return k.position < p; });
