@@ -20,9 +20,9 @@ void SortByPosition(std::vector<Entry> &entries) {
     if (std::isnan(entry.position)) entry.position = 0.0f;
   }
   for (auto next = entries.begin(); next != entries.end(); ++next) {
-    const auto to = std::upper_bound(
-        entries.begin(), next, *next,
-        [](const Entry &a, const Entry &b) { return a.position < b.position; });
+    const auto to =
+        std::upper_bound(entries.begin(), next, *next,
+                         [](const Entry &a, const Entry &b) { return a.position < b.position; });
     std::rotate(to, next, std::next(next));
   }
 }

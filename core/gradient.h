@@ -5,8 +5,8 @@
 // SampleColor returns their square roots. Lists are sorted ascending by position, comparing
 // positions alone and stably: entries at equal positions keep the order they were given in (slot
 // order), so the first of two stops at one position is the colour below it, the second the colour
-// from it on. A position that is not a number counts as 0. A built ramp is never changed: any number of threads may
-// sample it at once, and sampling allocates nothing.
+// from it on. A position that is not a number counts as 0. A built ramp is never changed: any
+// number of threads may sample it at once, and sampling allocates nothing.
 #pragma once
 
 #include <vector>
