@@ -144,8 +144,8 @@ class Fitter {
     return std::pair{std::move(knots), error};
   }
 
-  /// The jump above which at most `keep` edges remain: the biggest are kept when not all can
-  /// be; 1 when there are none to give up.
+  /// The jump above which at most `keep` edges remain (the biggest are kept when not all can
+  /// be); 1 when the source has no edges at all.
   double Keeping(std::size_t keep) const {
     std::vector<double> jumps;
     for (const double b : breaks_) {
