@@ -340,7 +340,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"line 1", "'10px' is a length"}},
         ErrorCase{
             "CssUnclosed", "a.css", "\n\nlinear-gradient(red, blue", {"line 3", "not closed"}},
-        ErrorCase{"CptNeitherSlicesNorKeys", "a.cpt", "0 red\n1 blurple\n", {"line 1"}},
+        ErrorCase{"CptNeitherSlicesNorKeys", "a.cpt", "0 red\n1 blurple\n", {"line 2", "a key"}},
         ErrorCase{"CssHueWithoutOne",
                   "a.css",
                   "linear-gradient(in oklab longer hue, red, blue)",

@@ -128,7 +128,7 @@ std::vector<Slice> Slices(const std::vector<Entry> &entries, Model model,
                     Number(tokens[k++], &s.z1) && (c1 = ReadColour(tokens, &k, true, model)) &&
                     k == tokens.size();
     if (!ok) {
-      *fault = {e.line, "expected a colour slice \"z0 colour z1 colour\" or a key and a colour"};
+      *fault = {e.line, "expected a colour slice \"z0 colour z1 colour\""};
       return {};
     }
     s.c0 = *c0;
@@ -148,13 +148,18 @@ std::vector<Slice> Slices(const std::vector<Entry> &entries, Model model,
   return slices;
 }
 
-/// The entries as keys and colours, each an equal band; none when one is not.
-std::vector<Slice> Categories(const std::vector<Entry> &entries, Model model) {
+/// The entries as keys and colours, each an equal band, or the line and reason of the first
+/// that is not one.
+std::vector<Slice> Categories(const std::vector<Entry> &entries, Model model,
+                              std::pair<std::size_t, std::string> *fault) {
   std::vector<Slice> bands;
   for (const Entry &e : entries) {
     std::size_t k = 1;
     const std::optional<Colour> c = ReadColour(e.tokens, &k, true, model);
-    if (!c || k != e.tokens.size()) return {};
+    if (!c || k != e.tokens.size()) {
+      *fault = {e.line, "expected a key and a colour, or a colour slice \"z0 colour z1 colour\""};
+      return {};
+    }
     const double z = static_cast<double>(bands.size());
     bands.push_back({z, z + 1, *c, *c});
   }
@@ -219,10 +224,14 @@ SourceGradient ReadCpt(const std::string &text, const std::string &file) {
     entries.push_back({i + 1, std::move(tokens)});
   }
   if (entries.empty()) throw ToolError(Quoted(file) + ": no colour slices");
-  std::pair<std::size_t, std::string> fault;
+  // Slices, or else keys; a table that is neither is told about as the kind it got further in.
+  std::pair<std::size_t, std::string> fault, key_fault;
   std::vector<Slice> slices = Slices(entries, model, &fault);
-  if (slices.empty()) slices = Categories(entries, model);
-  if (slices.empty()) Fail(file, fault.first, fault.second);
+  if (slices.empty()) slices = Categories(entries, model, &key_fault);
+  if (slices.empty()) {
+    if (key_fault.first > fault.first) fault = key_fault;
+    Fail(file, fault.first, fault.second);
+  }
   const bool hinged = hinge && range && (*range).first < 0 && (*range).second > 0 &&
                       slices.front().z0 >= -1 && slices.back().z1 <= 1;
   if (hinged) {
