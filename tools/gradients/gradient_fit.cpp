@@ -332,13 +332,17 @@ std::pair<std::vector<Knot>, double> FitKnots(const Fitter &fitter, double toler
 
 FittedGradient FitGradient(SourceGradient source, double tolerance, int max_stops) {
   SnapPositions(source);
+  FittedGradient fitted;
+  for (const double b : Breaks(source)) {
+    const Rgba l = ColorBefore(source, b), r = ColorAt(source, b);
+    fitted.wide_jumps += Distance(l, r) >= 2 * tolerance - kRounding;
+  }
   // Inside the bound by what the source and the fit can move between two samples, so that
   // points between the samples stay within it too.
   tolerance = std::max(tolerance - 2 * kSampleStep, tolerance / 2);
   const std::vector<double> breaks = Breaks(source);
   const Samples samples = SampleSource(source, breaks);
   const std::size_t max = static_cast<std::size_t>(std::max(max_stops, 2));
-  FittedGradient fitted;
 
   const auto [stops, color_error] =
       FitKnots(Fitter(kColor, source, samples, breaks), tolerance, max);
@@ -368,8 +372,15 @@ std::string FitSummary(const std::string &name, const FittedGradient &fit, doubl
   if (largest <= tolerance_steps) return name + ": " + made + ", largest error " + error;
   char bound[32];
   std::snprintf(bound, sizeof bound, "%.2f/255", tolerance_steps);
+  std::string why;
+  if (2 * fit.wide_jumps > 100) {
+    char jump[32];
+    std::snprintf(jump, sizeof jump, "%.2f/255", 2 * tolerance_steps);
+    why = " (its " + std::to_string(fit.wide_jumps) + " jumps of " + jump +
+          " or more need two stops each)";
+  }
   return "warning: " + name + " needs more stops than the effect holds to stay within " + bound +
-         "; the closest fit, " + made + ", is off by up to " + error;
+         why + "; the closest fit, " + made + ", is off by up to " + error;
 }
 
 }  // namespace huewarp::tool

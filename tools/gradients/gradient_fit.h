@@ -31,6 +31,9 @@ struct FittedGradient {
   std::vector<FittedHandle> handles;
   /// The largest difference from the source, 0..1, of any colour channel or of alpha.
   double color_error = 0, alpha_error = 0;
+  /// Jumps of the colour or alpha of twice the tolerance or more: no run of stops crosses one
+  /// within the tolerance, so each needs the two stops of an edge.
+  int wide_jumps = 0;
 };
 
 /// Fits `source` within `tolerance` (0..1 per channel) with at most `max_stops` stops and as many
