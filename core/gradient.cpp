@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/mapping_kernel.h"
 
@@ -10,14 +11,20 @@ namespace huewarp {
 namespace {
 
 // A position that is not a number would break the ordering the sort and the lookups rely on; such
-// an entry is placed at 0 instead, so every list stays totally ordered.
+// an entry is placed at 0 instead, so every list stays totally ordered. Stable, so that entries at
+// one position keep their slot order (what makes a hard edge predictable), and an insertion sort,
+// so that it allocates nothing: lists hold at most a few hundred entries.
 template <class Entry>
 void SortByPosition(std::vector<Entry> &entries) {
   for (Entry &entry : entries) {
     if (std::isnan(entry.position)) entry.position = 0.0f;
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const Entry &a, const Entry &b) { return a.position < b.position; });
+  for (auto next = entries.begin(); next != entries.end(); ++next) {
+    const auto to =
+        std::upper_bound(entries.begin(), next, *next,
+                         [](const Entry &a, const Entry &b) { return a.position < b.position; });
+    std::rotate(to, next, std::next(next));
+  }
 }
 
 template <class Entry>

@@ -2,10 +2,11 @@
 // the one definition of how a value in 0..1 becomes a colour and an alpha, for render and editor.
 //
 // Positions are fractions 0..1. Colour components are stored squared and interpolated as squares;
-// SampleColor returns their square roots. Lists are sorted ascending by position with std::sort
-// comparing positions alone, so entries at equal positions come out in no fixed order; a position
-// that is not a number counts as 0. A built ramp is never changed: any number of threads may
-// sample it at once, and sampling allocates nothing.
+// SampleColor returns their square roots. Lists are sorted ascending by position, comparing
+// positions alone and stably: entries at equal positions keep the order they were given in (slot
+// order), so the first of two stops at one position is the colour below it, the second the colour
+// from it on. A position that is not a number counts as 0. A built ramp is never changed: any
+// number of threads may sample it at once, and sampling allocates nothing.
 #pragma once
 
 #include <vector>

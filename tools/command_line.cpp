@@ -119,6 +119,13 @@ void AddEffectSettings(CLI::App &command, CommandLine &c, std::vector<std::strin
       ->check(Within(0.01, 64.0))
       ->group(group);
   command
+      .add_option("--gradient-space", c.gradient_space,
+                  "where the gradient's colours mix: srgb, linear, oklab or oklch (srgb); a CSS "
+                  "gradient's own \"in ...\" takes precedence")
+      ->type_name("S")
+      ->check(CLI::IsMember({"srgb", "linear", "oklab", "oklch"}))
+      ->group(group);
+  command
       .add_option("--stops", c.stops,
                   "the colour stops, \"POS:#rrggbb,...\" with POS 0..100 (up to 100 stops)")
       ->type_name("LIST")

@@ -27,6 +27,8 @@ struct CommandLine {
   std::string save_project;
   std::optional<std::string> gradient;
   double gradient_tolerance = 1;  ///< In 8-bit steps.
+  /// Where --gradient's colours mix when the source does not say: srgb, linear, oklab, oklch.
+  std::string gradient_space = "srgb";
   std::optional<std::string> stops;
   std::optional<std::string> alphas;
   std::vector<Assignment> sets;

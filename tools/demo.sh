@@ -33,3 +33,13 @@ for palette in viridis magma turbo; do
     --gradient "$palette"
 done
 echo "wrote out/photo-viridis.jpg, out/photo-magma.jpg, out/photo-turbo.jpg"
+
+# The same two colours mixed in sRGB and in OKLCH, fitted to the effect's stops, on a ramp
+# (a binary PGM, 512 levels of grey across).
+python3 -c "import sys; w, h = 512, 48; row = bytes(round(x * 255 / (w - 1)) for x in range(w)); \
+sys.stdout.buffer.write(b'P5 %d %d 255\n' % (w, h) + row * h)" > out/ramp.pgm
+for space in srgb oklch; do
+  "$huewarp" render out/ramp.pgm "out/gradient-$space.png" --set "Input Range=Red" \
+    --gradient "linear-gradient(in $space, #0047ab, #ffd700)"
+done
+echo "wrote out/gradient-srgb.png, out/gradient-oklch.png"

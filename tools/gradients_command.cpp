@@ -13,7 +13,8 @@ int RunGradients(const CommandLine &) {
   std::printf(
       "\n--gradient also reads GIMP gradients (.ggr), GMT and cpt-city colour tables (.cpt), the\n"
       "first linearGradient of an SVG file (.svg), and CSS linear-gradient(...) texts, given\n"
-      "inline or in a .css or .txt file.\n");
+      "inline or in a .css or .txt file; \"in oklch\" and the other CSS spaces are followed.\n"
+      "--gradient-space srgb|linear|oklab|oklch mixes names and files there instead of sRGB.\n");
   return 0;
 }
 

@@ -16,6 +16,8 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   # The README's photograph (scikit-image's sample "coffee", CC0)
   python3-skimage
+  # Every gradient GIMP and GMT ship, which the gradient tests import
+  gimp-data gmt-common
   # The Windows module and its tests under wine
   mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # Fuzzing

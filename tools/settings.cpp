@@ -5,6 +5,7 @@
 #include "host/instance/supervision.h"
 #include "tools/effect_session.h"
 #include "tools/gradient_slots.h"
+#include "tools/gradients/color_spaces.h"
 #include "tools/gradients/gradient_files.h"
 #include "tools/gradients/gradient_fit.h"
 #include "tools/param_text.h"
@@ -18,7 +19,8 @@ namespace {
 /// show, and how close the fit came, go to stderr.
 void FitGradientOption(const CommandLine &options, std::optional<std::vector<StopText>> &stops,
                        std::optional<std::vector<AlphaText>> &alphas) {
-  const SourceGradient source = LoadGradient(*options.gradient);
+  SourceGradient source = LoadGradient(*options.gradient);
+  MixIn(source, *GradientSpaceNamed(options.gradient_space));
   for (const std::string &note : source.notes)
     std::fprintf(stderr, "huewarp: note: %s\n", note.c_str());
   const FittedGradient fit = FitGradient(source, options.gradient_tolerance / 255.0);
@@ -29,16 +31,8 @@ void FitGradientOption(const CommandLine &options, std::optional<std::vector<Sto
   }
   alphas.emplace();
   for (const FittedHandle &h : fit.handles) alphas->push_back({h.percent, h.value_percent});
-  const double largest = std::max(fit.color_error, fit.alpha_error) * 255;
-  std::fprintf(stderr,
-               "huewarp: %s: %zu colour stop%s and %zu alpha handle%s, largest error %.2f/255\n",
-               source.name.c_str(), fit.stops.size(), fit.stops.size() == 1 ? "" : "s",
-               fit.handles.size(), fit.handles.size() == 1 ? "" : "s", largest);
-  if (largest > options.gradient_tolerance) {
-    std::fprintf(stderr,
-                 "huewarp: warning: %s needs more stops than the effect holds for %.2f/255\n",
-                 source.name.c_str(), options.gradient_tolerance);
-  }
+  std::fprintf(stderr, "huewarp: %s\n",
+               FitSummary(source.name, fit, options.gradient_tolerance).c_str());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,7 @@
 
 #include "core/gradient.h"
 #include "core/gradient_settings.h"
+#include "tools/gradients/color_spaces.h"
 #include "tools/gradients/css_color.h"
 #include "tools/gradients/gradient_files.h"
 #include "tools/gradients/gradient_fit.h"
@@ -236,6 +239,9 @@ TEST_F(GradientFiles, TooFewStopsWidenTheBoundAndSaySo) {
   EXPECT_LE(fit.stops.size(), 6u);
   EXPECT_GT(fit.color_error, kStep);
   EXPECT_NEAR(Measure(turbo, fit).color, fit.color_error, kStep / 4);
+  EXPECT_EQ(FitSummary("turbo", fit, 1).find_first_of("\n"), std::string::npos);
+  EXPECT_NE(FitSummary("turbo", fit, 1).find("turbo needs more stops"), std::string::npos);
+  EXPECT_EQ(FitSummary("turbo", fit, 64).find("needs more"), std::string::npos);
 }
 
 TEST_F(GradientFiles, MoreEdgesThanStopsGiveUpTheSmallest) {
@@ -350,6 +356,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"line 1", "'10px' is a length"}},
         ErrorCase{
             "CssUnclosed", "a.css", "\n\nlinear-gradient(red, blue", {"line 3", "not closed"}},
+        ErrorCase{"CptNeitherSlicesNorKeys", "a.cpt", "0 red\n1 blurple\n", {"line 2", "a key"}},
+        ErrorCase{"CssHueWithoutOne",
+                  "a.css",
+                  "linear-gradient(in oklab longer hue, red, blue)",
+                  {"line 1", "'oklab' has no hue to turn"}},
         ErrorCase{"UnknownExtension", "a.gpl", "GIMP Palette\n", {"cannot tell the format"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -396,6 +407,114 @@ TEST(CssColors, FormsAndNames) {
     EXPECT_NEAR(got->green, c.color.green, 1e-9) << c.text;
     EXPECT_NEAR(got->blue, c.color.blue, 1e-9) << c.text;
     EXPECT_NEAR(got->alpha, c.color.alpha, 1e-9) << c.text;
+  }
+}
+
+struct ColourAtCase {
+  const char *name;
+  const char *gradient;  ///< A file's text (GMT) or a CSS gradient.
+  const char *space;     ///< --gradient-space.
+  double t;
+  Rgba want;
+};
+
+// Colour tables' forms and layouts, and the spaces colours mix in, read at one point each.
+TEST_F(GradientFiles, ColoursWhereTheSourceSaysAndMixedWhereItSays) {
+  const double grey = 0.388573;  // Oklab's L of 1/2: linear 1/8, in sRGB
+  const ColourAtCase cases[] = {
+      {"X11Green", "0 green 1 green\n", "srgb", 0.5, {0, 1, 0, 1}},
+      {"GreyLevels", "0 gray80 1 grey50\n", "srgb", 0, {204 / 255.0, 204 / 255.0, 204 / 255.0, 1}},
+      {"GreyLevelsRoundAsX11",
+       "0 gray80 1 grey50\n",
+       "srgb",
+       1,
+       {127 / 255.0, 127 / 255.0, 127 / 255.0, 1}},
+      {"HsvCmykHex", "0 240-1-1 1 0/100/100/0\n1 #00ff00 2 0/0/0/0\n", "srgb", 0, {0, 0, 1, 1}},
+      {"Cmyk", "0 240-1-1 1 0/100/100/0\n1 #00ff00 2 0/0/0/0\n", "srgb", 0.49999, {1, 0, 0, 1}},
+      {"CmykModel",
+       "# COLOR_MODEL = CMYK\n0 0 0 0 50 1 0 0 0 50\n",
+       "srgb",
+       0.5,
+       {0.5, 0.5, 0.5, 1}},
+      {"Transparency", "0 red@25 1 red@25\n", "srgb", 0.5, {1, 0, 0, 0.75}},
+      {"CategoricalBands", "0 red ; a\n1 0/0/255\n2 white\n", "srgb", 0.5, {0, 0, 1, 1}},
+      {"CategoricalEdge", "0 red ; a\n1 0/0/255\n2 white\n", "srgb", 0.3333, {1, 0, 0, 1}},
+      {"HingeSpreadsEachSide",
+       "# HARD_HINGE\n# RANGE = -6000/3000\n-1 black 0 white\n0 red 1 red\n",
+       "srgb",
+       0.6666,
+       {1, 1, 1, 1}},
+      {"CssOklab", "linear-gradient(in oklab, white, black)", "srgb", 0.5, {grey, grey, grey, 1}},
+      {"CssLinear",
+       "linear-gradient(in srgb-linear, white, black)",
+       "oklab",
+       0.5,
+       {0.73536, 0.73536, 0.73536, 1}},
+      {"SpaceOption", "0 white 1 black\n", "oklab", 0.5, {grey, grey, grey, 1}},
+      {"CssHslShorter", "linear-gradient(in hsl, red, blue)", "srgb", 0.5, {1, 0, 1, 1}},
+      {"CssHslLonger", "linear-gradient(in hsl longer hue, red, blue)", "srgb", 0.5, {0, 1, 0, 1}},
+      {"CssHslIncreasing",
+       "linear-gradient(to right in hsl increasing hue, blue, red)",
+       "srgb",
+       0.5,
+       {1, 0, 1, 1}},
+      // White has no hue: the other colour's is taken, so OKLCH goes as Oklab does.
+      {"OklchWhiteTakesBluesHue", "linear-gradient(in oklch, white, #0000ff)", "srgb", 0.5,
+       ColorAt(ReadCssGradient("linear-gradient(in oklab, white, #0000ff)", ""), 0.5)},
+      {"OklchRedKeepsLightness",
+       "linear-gradient(in oklch, #ff0000, #ff0000)",
+       "srgb",
+       0.5,
+       {1, 0, 0, 1}},
+  };
+  for (const ColourAtCase &c : cases) {
+    SourceGradient source = std::string_view(c.gradient).starts_with("linear-gradient")
+                                ? ReadCssGradient(c.gradient, "")
+                                : LoadGradient(Write("a.cpt", c.gradient));
+    MixIn(source, *GradientSpaceNamed(c.space));
+    const Rgba got = ColorAt(source, c.t);
+    EXPECT_NEAR(got.red, c.want.red, 1e-4) << c.name;
+    EXPECT_NEAR(got.green, c.want.green, 1e-4) << c.name;
+    EXPECT_NEAR(got.blue, c.want.blue, 1e-4) << c.name;
+    EXPECT_NEAR(got.alpha, c.want.alpha, 1e-9) << c.name;
+  }
+}
+
+// Every gradient of Debian's GIMP and GMT packages, with its stop count and error printed: within
+// 1/255 in at most 100 stops, unless it has more jumps of 2/255 or more (which no run of stops
+// can cross within 1/255) than 100 stops can keep as edges, at three a piece.
+TEST(InstalledGradients, FitWithinOneStepOrSayWhyNot) {
+  std::vector<fs::path> files;
+  for (const char *dir : {"/usr/share/gimp/2.0/gradients", "/usr/share/gmt/cpt"}) {
+    if (!fs::exists(dir)) GTEST_SKIP() << dir << " is missing: run tools/install-deps.sh";
+    for (const auto &entry : fs::recursive_directory_iterator(dir)) {
+      if (entry.path().extension() == ".ggr" || entry.path().extension() == ".cpt") {
+        files.push_back(entry.path());
+      }
+    }
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files.size(), 78u + 120u);
+  for (const fs::path &file : files) {
+    SourceGradient source;
+    ASSERT_NO_THROW(source = LoadGradient(file.string())) << file;
+    SnapPositions(source);
+    const auto start = std::chrono::steady_clock::now();
+    const FittedGradient fit = FitGradient(source, kStep);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const Errors e = Measure(source, fit);
+    int edges = 0;
+    for (const double b : Breaks(source)) {
+      const Rgba l = ColorBefore(source, b), r = ColorAt(source, b);
+      edges +=
+          std::max({std::abs(l.red - r.red), std::abs(l.green - r.green), std::abs(l.blue - r.blue),
+                    std::abs(l.alpha - r.alpha)}) > 2 * kStep - 1e-9;
+    }
+    std::printf("%-50s %3zu stops %3zu handles, error %.2f/255 (%d edges) %.2f s\n", file.c_str(),
+                fit.stops.size(), fit.handles.size(), std::max(e.color, e.alpha) * 255, edges,
+                took.count());
+    EXPECT_LE(fit.stops.size(), 100u) << file;
+    if (3 * edges <= 100) EXPECT_LE(std::max(e.color, e.alpha), kStep) << file;
   }
 }
 

@@ -73,7 +73,7 @@ TEST(Gradient, SampleAlpha) {
 
 TEST(Gradient, ChannelsAndEqualPositions) {
   // Red to blue keeps the channels apart; the pair at 0.5 must not divide by zero, and at 0.5
-  // gives exactly whichever of the two the sort put second.
+  // gives the one given second: the sort keeps equal positions in the order given.
   std::vector<ColorStop> stops = {
       {0.5f, 1, 0, 0}, {0, 1, 0, 0}, {0.2f, 0, 0, 1}, {0.5f, 0, 0, 1}, {1, 0, 0, 1}};
   const ColorRamp ramp(stops, false, false, 1);
@@ -82,8 +82,26 @@ TEST(Gradient, ChannelsAndEqualPositions) {
   EXPECT_EQ(quarter.green, 0);
   EXPECT_NEAR(quarter.blue, 0.5f, 1e-7f);
   const Rgb at = SampleColor(ramp, 0.5f, 1);
-  EXPECT_TRUE((at.red == 1 && at.blue == 0) || (at.red == 0 && at.blue == 1));
+  EXPECT_TRUE(at.red == 0 && at.blue == 1);
   for (float t : {0.49f, 0.51f}) EXPECT_FALSE(std::isnan(SampleColor(ramp, t, 1).blue));
+  // Many hard edges given from the top down (beyond any small-list shortcut of a sort): each
+  // above the lowest (which holds its first below and at it) shows its first stop below it and
+  // its second from it on.
+  std::vector<ColorStop> edges;
+  std::vector<AlphaHandle> handles;
+  for (int k = 40; k > 0; --k) {
+    const float p = static_cast<float>(k) / 41;
+    edges.insert(edges.end(), {{p, 1, 0, 0}, {p, 0, 0, 1}});
+    handles.insert(handles.end(), {{p, 1}, {p, 0}});
+  }
+  const ColorRamp sorted(edges, false, false, 1);
+  const AlphaRamp alphas(handles, false, false, 1);
+  for (int k = 2; k <= 40; ++k) {
+    const float p = static_cast<float>(k) / 41;
+    EXPECT_EQ(SampleColor(sorted, p, 1).blue, 1) << p;
+    EXPECT_EQ(SampleAlpha(alphas, p, 1), 0) << p;
+    EXPECT_GT(SampleColor(sorted, std::nextafter(p, 0.0f), 1).red, 0.99f) << p;
+  }
 }
 
 TEST(Gradient, SmoothWrapAddsTheJoinOnlyWhenActiveAndCycleAtLeast1) {

@@ -1,9 +1,11 @@
-// CSS linear-gradient(): an optional direction, then colour stops with up to two percentages
-// each. Missing positions are spread evenly between their neighbours, positions never go back,
-// and colours mix with alpha premultiplied, as browsers draw them. Colour hints are not kept.
+// CSS linear-gradient(): an optional direction and colour space ("in oklch longer hue"), then
+// colour stops with up to two percentages each. Missing positions are spread evenly between their
+// neighbours, positions never go back, and colours mix with alpha premultiplied in the space
+// named (sRGB when none is), as browsers draw them. Colour hints are not kept.
 #include <algorithm>
 #include <optional>
 
+#include "tools/gradients/color_spaces.h"
 #include "tools/gradients/css_color.h"
 #include "tools/gradients/format_text.h"
 #include "tools/gradients/gradient_files.h"
@@ -61,18 +63,51 @@ std::optional<double> Percentage(const std::string &token, bool *length) {
   return std::nullopt;
 }
 
-bool IsDirection(const std::string &text) {
-  const std::string lower = Lower(text);
-  if (lower.starts_with("to ") || lower.starts_with("in ")) return true;
+bool IsAngle(const std::string &token) {
   for (const char *unit : {"deg", "rad", "grad", "turn"}) {
     double value = 0;
-    if (lower.ends_with(unit) &&
-        Number(std::string_view(lower).substr(0, lower.size() - std::string_view(unit).size()),
+    if (token.ends_with(unit) &&
+        Number(std::string_view(token).substr(0, token.size() - std::string_view(unit).size()),
                &value)) {
       return true;
     }
   }
   return false;
+}
+
+/// The words of a first argument that gives a direction or a colour space, or none.
+std::vector<std::string> Direction(const std::string &text) {
+  std::vector<std::string> words = Tokens(Lower(text));
+  if (words.empty() || !(words[0] == "to" || words[0] == "in" || IsAngle(words[0]))) return {};
+  return words;
+}
+
+/// Follows "in <space> [<turn> hue]" of the direction: every segment mixes there.
+void FollowSpace(const std::vector<std::string> &words, const std::string &where,
+                 SourceGradient &source) {
+  const auto in = std::find(words.begin(), words.end(), "in");
+  if (in == words.end()) return;
+  const std::string name = in + 1 != words.end() ? *(in + 1) : "";
+  const std::optional<Mixing> space = CssSpace(name);
+  if (!space) {
+    source.notes.push_back(where + ": colour space " + Quoted(name) +
+                           " is not followed; colours mix in sRGB (srgb, srgb-linear, oklab, "
+                           "oklch and hsl are)");
+    return;
+  }
+  std::optional<HueTurn> turn;
+  if (in + 2 < words.end()) turn = CssHueTurn(*(in + 2));
+  if (turn && (in + 3 == words.end() || *(in + 3) != "hue")) {
+    throw ToolError(where + ": expected \"" + *(in + 2) + " hue\"");
+  }
+  if (turn && *space != Mixing::kOklch && *space != Mixing::kHsl) {
+    throw ToolError(where + ": " + Quoted(name) + " has no hue to turn");
+  }
+  for (Segment &s : source.segments) {
+    s.mixing = *space;
+    s.hue = turn.value_or(HueTurn::kShorter);
+  }
+  source.space_given = true;
 }
 
 }  // namespace
@@ -107,11 +142,11 @@ SourceGradient ReadCssGradient(const std::string &text, const std::string &file)
   }
   std::vector<Part> arguments =
       Split(std::string_view(text).substr(open + 1, close - open - 1), open + 1, ',');
-  if (!arguments.empty() && IsDirection(arguments.front().text)) {
-    if (Lower(arguments.front().text).find("in ") != std::string::npos) {
-      source.notes.push_back(where(arguments.front().offset) +
-                             ": the colour space is not followed; colours mix in sRGB");
-    }
+  std::vector<std::string> direction;
+  std::string direction_at;
+  if (!arguments.empty()) direction = Direction(arguments.front().text);
+  if (!direction.empty()) {
+    direction_at = where(arguments.front().offset);
     arguments.erase(arguments.begin());
   }
   std::vector<std::optional<double>> positions;
@@ -175,6 +210,7 @@ SourceGradient ReadCssGradient(const std::string &text, const std::string &file)
   }
   SourceGradient stops = LinearStops(source.name, placed, colors, true);
   stops.notes = std::move(source.notes);
+  FollowSpace(direction, direction_at, stops);
   return stops;
 }
 

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <optional>
+#include <tuple>
 
 #include "core/gradient.h"
 
@@ -19,83 +23,35 @@ constexpr double kNoJump = 1e-6;
 /// that steep stretches (a curved blend near its start) are seen between the even ones.
 constexpr double kSampleStep = 0.02 / 255;
 constexpr std::size_t kMostSamples = 1 << 20;
+/// More than the effect's float mixing and the parameters' float values move a sample.
+constexpr double kRounding = 1e-6;
+/// A jump up to this many tolerances can be crossed by a steep run that passes it half-way.
+constexpr double kCrossable = 1.9;
 
 float Unit(double v) { return NearestFloat(std::clamp(v, 0.0, 1.0)); }
 
-template <class Value>
+/// What one kind of knot fits: the colour (three channels, mixed by the effect as squares) or
+/// alpha (one channel, mixed plainly).
+struct Kind {
+  int channels;
+  bool squared;
+  /// Channel `i` of a source colour as the parameter would hold it.
+  float Target(const Rgba &c, int i) const {
+    return Unit(!squared ? c.alpha : i == 0 ? c.red : i == 1 ? c.green : c.blue);
+  }
+  bool Differ(const Rgba &a, const Rgba &b, double jump) const {
+    for (int i = 0; i < channels; ++i) {
+      if (std::abs(double(Target(a, i)) - double(Target(b, i))) > jump) return true;
+    }
+    return false;
+  }
+};
+constexpr Kind kColor{3, true}, kAlpha{1, false};
+
+/// A stop or handle as its parameters hold it: values 0..1, colours not squared.
 struct Knot {
   float position;
-  Value value;
-};
-
-/// Colour stops as the effect builds them: positions as read, components squared in float.
-struct ColorChannels {
-  using Value = std::array<float, 3>;
-  using Ramp = ColorRamp;
-  static Value Of(const Rgba &c) { return {Unit(c.red), Unit(c.green), Unit(c.blue)}; }
-  static bool Differ(const Rgba &a, const Rgba &b, double jump) {
-    return std::abs(a.red - b.red) > jump || std::abs(a.green - b.green) > jump ||
-           std::abs(a.blue - b.blue) > jump;
-  }
-  static double Error(const Value &v, const Rgba &source) {
-    const Value s = Of(source);
-    double worst = 0;
-    for (int i = 0; i < 3; ++i) worst = std::max(worst, std::abs(double(v[i]) - double(s[i])));
-    return worst;
-  }
-  static ColorStop Stop(float position, const Value &v) {
-    return {position, v[0] * v[0], v[1] * v[1], v[2] * v[2]};
-  }
-  static Ramp Build(const std::vector<Knot<Value>> &knots) {
-    std::vector<ColorStop> stops;
-    for (const auto &k : knots) stops.push_back(Stop(k.position, k.value));
-    return ColorRamp(stops, false, false, 1.0f);
-  }
-  static Value Sample(const Ramp &ramp, float t) {
-    const Rgb c = SampleColor(ramp, t, 1.0f);
-    return {c.red, c.green, c.blue};
-  }
-  /// The input index of each entry after the effect's sort: the sort sees positions only, so a
-  /// tag in a component rides along.
-  static std::vector<int> SortOrder(const std::vector<float> &positions) {
-    std::vector<ColorStop> stops;
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-      stops.push_back({positions[i], static_cast<float>(i), 0, 0});
-    }
-    ColorRamp sorted(stops, false, false, 1.0f);
-    std::vector<int> order;
-    for (const ColorStop &s : stops) order.push_back(static_cast<int>(s.red));
-    return order;
-  }
-};
-
-/// Alpha handles: mixed plainly.
-struct AlphaChannel {
-  using Value = float;
-  using Ramp = AlphaRamp;
-  static Value Of(const Rgba &c) { return Unit(c.alpha); }
-  static bool Differ(const Rgba &a, const Rgba &b, double jump) {
-    return std::abs(a.alpha - b.alpha) > jump;
-  }
-  static double Error(const Value &v, const Rgba &source) {
-    return std::abs(double(v) - double(Of(source)));
-  }
-  static Ramp Build(const std::vector<Knot<Value>> &knots) {
-    std::vector<AlphaHandle> handles;
-    for (const auto &k : knots) handles.push_back({k.position, k.value});
-    return AlphaRamp(handles, false, false, 1.0f);
-  }
-  static Value Sample(const Ramp &ramp, float t) { return SampleAlpha(ramp, t, 1.0f); }
-  static std::vector<int> SortOrder(const std::vector<float> &positions) {
-    std::vector<AlphaHandle> handles;
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-      handles.push_back({positions[i], static_cast<float>(i)});
-    }
-    AlphaRamp sorted(handles, false, false, 1.0f);
-    std::vector<int> order;
-    for (const AlphaHandle &h : handles) order.push_back(static_cast<int>(h.alpha));
-    return order;
-  }
+  std::array<float, 3> value;
 };
 
 struct Samples {
@@ -141,145 +97,228 @@ Samples SampleSource(const SourceGradient &source, const std::vector<double> &br
   return s;
 }
 
-template <class C>
 class Fitter {
  public:
-  using K = Knot<typename C::Value>;
-
-  Fitter(const SourceGradient &source, const Samples &samples, const std::vector<double> &breaks)
-      : source_(source), samples_(samples), breaks_(breaks) {}
+  Fitter(const Kind &kind, const SourceGradient &source, const Samples &samples,
+         const std::vector<double> &breaks)
+      : kind_(kind), source_(source), samples_(samples), breaks_(breaks) {}
 
   /// The knots in slot order and their largest error, or nothing when more than `max` are
   /// needed at this tolerance; differences across a break up to `jump` are not kept as edges.
-  std::optional<std::pair<std::vector<K>, double>> Fit(double tolerance, double jump,
-                                                       std::size_t max) const {
-    std::vector<K> knots{Sample(0)};
-    if (Largest(knots) <= tolerance) return std::pair{knots, Largest(knots)};
-    std::vector<double> edges;
+  std::optional<std::pair<std::vector<Knot>, double>> Fit(double tolerance, double jump,
+                                                          std::size_t max) const {
+    std::vector<double> ends;
     for (const double b : breaks_) {
-      if (C::Differ(ColorBefore(source_, b), ColorAt(source_, b), jump)) edges.push_back(b);
+      if (kind_.Differ(ColorBefore(source_, b), ColorAt(source_, b), jump)) ends.push_back(b);
     }
-    if (edges.empty() || edges.back() < 1) edges.push_back(1);
-    for (const double e : edges) {
-      const K end{static_cast<float>(e), C::Of(ColorBefore(source_, e))};
-      Reach(knots, end, tolerance, max);
-      knots.push_back(end);
-      if (e < 1 || C::Differ(ColorBefore(source_, e), ColorAt(source_, e), jump)) {
-        knots.push_back({static_cast<float>(e), C::Of(ColorAt(source_, e))});
+    // Knots are chosen within a slightly narrower band, so that rounding to float parameters
+    // and the effect's float mixing keep them within the tolerance.
+    const double inner = tolerance - kRounding;
+    std::vector<Knot> knots;
+    if (ends.empty()) {
+      if (const std::optional<Knot> one = Constant(inner)) knots.push_back(*one);
+    }
+    if (knots.empty()) {
+      // Pieces between edges, each fitted on its own; the two knots of an edge share its
+      // position, the left one first, and the effect's stable sort keeps them so.
+      std::size_t from = 0;
+      for (const double e : ends) {
+        const std::size_t to = FirstAt(static_cast<float>(e));
+        Piece(knots, from, to, static_cast<float>(e), inner);
+        from = to;
+        if (knots.size() > max) return std::nullopt;
       }
-      if (knots.size() > max) return std::nullopt;
+      Piece(knots, from, samples_.t.size(), std::nullopt, inner);
     }
-    // `knots` stays ascending with each edge's pair left then right; `slots` is what is written.
-    std::vector<K> slots = SlotOrder(knots);
-    double error = Largest(slots);
-    // The reach assumes a chord that fails never succeeds further on; where the source breaks
-    // that, the worst sample becomes a stop of its own.
-    while (error > tolerance && knots.size() < max) {
-      const std::size_t worst = Errors(slots).second;
+    auto [error, worst] = Errors(knots);
+    // Should rounding still take a sample past the bound, it becomes a knot of its own.
+    while (error > tolerance && error < tolerance + kRounding && knots.size() < max) {
       const float t = samples_.t[worst];
       auto at = std::lower_bound(knots.begin(), knots.end(), t,
-                                 [](const K &k, float p) { return k.position < p; });
+                                 [](const Knot &k, float p) { return k.position < p; });
       if (at != knots.end() && at->position == t) break;
-      knots.insert(at, Sample(worst));
-      slots = SlotOrder(knots);
-      error = Largest(slots);
+      knots.insert(at, Centre(worst));
+      std::tie(error, worst) = Errors(knots);
     }
-    if (error > tolerance) return std::nullopt;
-    return std::pair{std::move(slots), error};
+    if (error > tolerance || knots.size() > max) return std::nullopt;
+    return std::pair{std::move(knots), error};
   }
 
-  double Largest(const std::vector<K> &knots) const { return Errors(knots).first; }
-
-  bool HasEdges() const {
-    return std::any_of(breaks_.begin(), breaks_.end(), [&](double b) {
-      return C::Differ(ColorBefore(source_, b), ColorAt(source_, b), kNoJump);
-    });
+  /// The jump above which at most `keep` edges remain (the biggest are kept when not all can
+  /// be); 1 when the source has no edges at all.
+  double Keeping(std::size_t keep) const {
+    std::vector<double> jumps;
+    for (const double b : breaks_) {
+      const Rgba l = ColorBefore(source_, b), r = ColorAt(source_, b);
+      double jump = 0;
+      for (int ch = 0; ch < kind_.channels; ++ch) {
+        jump = std::max(jump, std::abs(double(kind_.Target(l, ch)) - kind_.Target(r, ch)));
+      }
+      if (jump > kNoJump) jumps.push_back(jump);
+    }
+    if (jumps.size() <= keep) return jumps.empty() ? 1.0 : kNoJump;
+    std::nth_element(jumps.begin(), jumps.begin() + keep, jumps.end(), std::greater<>());
+    return jumps[keep];
   }
 
  private:
-  K Sample(std::size_t i) const { return {samples_.t[i], C::Of(samples_.source[i])}; }
-
-  double ChordError(const K &a, const K &b, std::size_t from, std::size_t to) const {
-    const typename C::Ramp ramp = C::Build({a, b});
-    double worst = 0;
-    for (std::size_t i = from; i < to; ++i) {
-      worst = std::max(worst, C::Error(C::Sample(ramp, samples_.t[i]), samples_.source[i]));
-    }
-    return worst;
+  /// The value the effect mixes for parameter value `v`.
+  double Mixed(float v) const { return kind_.squared ? double(v) * v : v; }
+  float Parameter(double mixed) const {
+    return Unit(kind_.squared ? std::sqrt(std::max(mixed, 0.0)) : mixed);
+  }
+  /// The knot with the source's own colour at sample `i`.
+  Knot Centre(std::size_t i) const { return At(samples_.t[i], samples_.source[i]); }
+  Knot At(float t, const Rgba &c) const {
+    Knot k{t, {}};
+    for (int ch = 0; ch < kind_.channels; ++ch) k.value[ch] = kind_.Target(c, ch);
+    return k;
+  }
+  std::size_t FirstAt(float t) const {
+    return std::lower_bound(samples_.t.begin(), samples_.t.end(), t) - samples_.t.begin();
+  }
+  /// The band of mixed values within `tolerance` of channel `ch` of `c`.
+  std::pair<double, double> Band(const Rgba &c, int ch, double tolerance) const {
+    const double v = kind_.Target(c, ch);
+    return {Mixed(Unit(v - tolerance)), Mixed(Unit(v + tolerance))};
   }
 
-  /// Adds knots after the last one, each as far along as the tolerance allows, until `end` can
-  /// be reached from the last.
-  void Reach(std::vector<K> &knots, const K &end, double tolerance, std::size_t max) const {
-    const std::vector<float> &t = samples_.t;
-    while (knots.size() <= max) {
-      const K from = knots.back();
-      const std::size_t lo = std::upper_bound(t.begin(), t.end(), from.position) - t.begin();
-      const std::size_t hi = std::lower_bound(t.begin(), t.end(), end.position) - t.begin();
-      if (lo >= hi || ChordError(from, end, lo, hi) <= tolerance) return;
-      // A chord to the next sample covers no sample, so `good` always holds.
-      auto holds = [&](std::size_t j) { return ChordError(from, Sample(j), lo, j) <= tolerance; };
-      std::size_t good = lo, step = 1;
-      while (good + step < hi && holds(good + step)) {
-        good += step;
-        step *= 2;
+  /// One knot whose value is within the tolerance everywhere, when the source allows it.
+  std::optional<Knot> Constant(double tolerance) const {
+    Knot k{samples_.t.front(), {}};
+    for (int ch = 0; ch < kind_.channels; ++ch) {
+      double low = 0, high = 1;
+      for (const Rgba &c : samples_.source) {
+        const auto [lo, hi] = Band(c, ch, tolerance);
+        low = std::max(low, lo);
+        high = std::min(high, hi);
       }
-      std::size_t bad = std::min(good + step, hi);
-      while (bad - good > 1) {
-        const std::size_t mid = good + (bad - good) / 2;
-        (holds(mid) ? good : bad) = mid;
+      if (low > high) return std::nullopt;
+      k.value[ch] =
+          Parameter(std::clamp(Mixed(kind_.Target(samples_.source.front(), ch)), low, high));
+    }
+    return k;
+  }
+
+  /// Knots for samples [from, to), ending at `end` with the colour just below it when the piece
+  /// stops at an edge. Each knot reaches as far as some straight run of mixed values stays
+  /// within the band of every sample on the way (the slopes allowed narrow sample by sample);
+  /// it then takes the source's own value there when the slopes allow it (so that a source the
+  /// effect can show exactly is kept exactly), else the middle of what they allow.
+  void Piece(std::vector<Knot> &knots, std::size_t from, std::size_t to, std::optional<float> end,
+             double tolerance) const {
+    const std::size_t count = to - from + (end ? 1 : 0);
+    auto t = [&](std::size_t i) { return i < to - from ? samples_.t[from + i] : *end; };
+    auto colour = [&](std::size_t i) {
+      return i < to - from ? samples_.source[from + i] : ColorBefore(source_, *end);
+    };
+    if (count == 0) return;
+    knots.push_back(At(t(0), colour(0)));
+    std::size_t at = 0;
+    while (at + 1 < count) {
+      const Knot &start = knots.back();
+      std::array<double, 3> base{}, low{}, high{}, kept_low{}, kept_high{};
+      for (int ch = 0; ch < kind_.channels; ++ch) {
+        base[ch] = Mixed(start.value[ch]);
+        low[ch] = -std::numeric_limits<double>::infinity();
+        high[ch] = std::numeric_limits<double>::infinity();
       }
-      knots.push_back(Sample(good));
+      std::size_t reach = at;
+      for (std::size_t i = at + 1; i < count; ++i) {
+        const double dt = double(t(i)) - double(t(at));
+        const Rgba c = colour(i);
+        bool open = true;
+        for (int ch = 0; ch < kind_.channels && open; ++ch) {
+          const auto [lo, hi] = Band(c, ch, tolerance);
+          low[ch] = std::max(low[ch], (lo - base[ch]) / dt);
+          high[ch] = std::min(high[ch], (hi - base[ch]) / dt);
+          open = low[ch] <= high[ch];
+        }
+        if (!open) break;
+        reach = i;
+        kept_low = low;
+        kept_high = high;
+      }
+      if (reach == at) {
+        // Not even the next sample is in reach (a jump kept inside the piece): step onto it.
+        knots.push_back(At(t(at + 1), colour(at + 1)));
+        ++at;
+        continue;
+      }
+      Knot next{t(reach), {}};
+      const double dt = double(t(reach)) - double(t(at));
+      const Rgba target = colour(reach);
+      for (int ch = 0; ch < kind_.channels; ++ch) {
+        const double lo = base[ch] + kept_low[ch] * dt, hi = base[ch] + kept_high[ch] * dt;
+        const double own = Mixed(kind_.Target(target, ch));
+        next.value[ch] = Parameter(lo <= own && own <= hi ? own : (lo + hi) / 2);
+      }
+      knots.push_back(next);
+      at = reach;
     }
   }
 
   /// The largest error over all samples with the effect's whole ramp, and where it is.
-  std::pair<double, std::size_t> Errors(const std::vector<K> &knots) const {
-    const typename C::Ramp ramp = C::Build(knots);
+  std::pair<double, std::size_t> Errors(const std::vector<Knot> &knots) const {
     std::pair<double, std::size_t> worst{0, 0};
-    for (std::size_t i = 0; i < samples_.t.size(); ++i) {
-      const double e = C::Error(C::Sample(ramp, samples_.t[i]), samples_.source[i]);
+    auto note = [&](double e, std::size_t i) {
       if (e > worst.first) worst = {e, i};
+    };
+    if (kind_.squared) {
+      std::vector<ColorStop> stops;
+      for (const Knot &k : knots) {
+        const auto &v = k.value;
+        stops.push_back({k.position, v[0] * v[0], v[1] * v[1], v[2] * v[2]});
+      }
+      const ColorRamp ramp(stops, false, false, 1.0f);
+      for (std::size_t i = 0; i < samples_.t.size(); ++i) {
+        const Rgb c = SampleColor(ramp, samples_.t[i], 1.0f);
+        const Rgba &s = samples_.source[i];
+        note(std::max({std::abs(double(c.red) - kind_.Target(s, 0)),
+                       std::abs(double(c.green) - kind_.Target(s, 1)),
+                       std::abs(double(c.blue) - kind_.Target(s, 2))}),
+             i);
+      }
+    } else {
+      std::vector<AlphaHandle> handles;
+      for (const Knot &k : knots) handles.push_back({k.position, k.value[0]});
+      const AlphaRamp ramp(handles, false, false, 1.0f);
+      for (std::size_t i = 0; i < samples_.t.size(); ++i) {
+        note(std::abs(double(SampleAlpha(ramp, samples_.t[i], 1.0f)) -
+                      kind_.Target(samples_.source[i], 0)),
+             i);
+      }
     }
     return worst;
   }
 
-  /// Ascending knots, with the two of each edge swapped in the list where the effect's sort,
-  /// which is not stable, would put them the wrong way round. The sort compares positions only,
-  /// so swapping two equal ones in its input swaps them in its output.
-  static std::vector<K> SlotOrder(std::vector<K> knots) {
-    std::vector<float> positions;
-    for (const K &k : knots) positions.push_back(k.position);
-    const std::vector<int> order = C::SortOrder(positions);
-    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
-      const int a = order[i], b = order[i + 1];
-      if (positions[a] == positions[b] && a > b) std::swap(knots[a], knots[b]);
-    }
-    return knots;
-  }
-
+  const Kind &kind_;
   const SourceGradient &source_;
   const Samples &samples_;
   const std::vector<double> &breaks_;
 };
 
 /// Fits one kind of knot: at the tolerance if `max` knots suffice, else at the smallest wider
-/// tolerance found that they do.
-template <class C>
-std::pair<std::vector<Knot<typename C::Value>>, double> FitKnots(const Fitter<C> &fitter,
-                                                                 double tolerance,
-                                                                 std::size_t max) {
-  if (auto fit = fitter.Fit(tolerance, kNoJump, max)) return *fit;
+/// tolerance found that they do. Jumps too big to cross within a tolerance stay hard edges;
+/// smaller ones are crossed first, then, with too few knots, every one.
+std::pair<std::vector<Knot>, double> FitKnots(const Fitter &fitter, double tolerance,
+                                              std::size_t max) {
+  // Each kept edge takes two knots, and its sides at least one more between them.
+  const double few = fitter.Keeping(max / 3);
+  auto at = [&](double bound) {
+    auto fit = fitter.Fit(bound, kNoJump, max);
+    if (!fit) fit = fitter.Fit(bound, kCrossable * bound, max);
+    if (!fit && few < 1) fit = fitter.Fit(bound, std::max(few, kCrossable * bound), max);
+    if (!fit && few < 1) fit = fitter.Fit(bound, 1.0, max);
+    return fit;
+  };
+  if (auto fit = at(tolerance)) return *fit;
   double low = tolerance, high = 1.0;
-  const bool edges = fitter.HasEdges();
   auto best = fitter.Fit(high, high, max);
   // Sixteen halvings find the bound within a hundredth of an 8-bit step.
   for (int i = 0; i < 16; ++i) {
     const double mid = (low + high) / 2;
-    // Edges are given up smallest first; with more edges than stops, all of them.
-    auto fit = fitter.Fit(mid, std::max(mid, kNoJump), max);
-    if (!fit && edges) fit = fitter.Fit(mid, 1.0, max);
-    if (fit) {
+    if (auto fit = at(mid)) {
       best = std::move(fit);
       high = mid;
     } else {
@@ -293,28 +332,55 @@ std::pair<std::vector<Knot<typename C::Value>>, double> FitKnots(const Fitter<C>
 
 FittedGradient FitGradient(SourceGradient source, double tolerance, int max_stops) {
   SnapPositions(source);
+  FittedGradient fitted;
+  for (const double b : Breaks(source)) {
+    const Rgba l = ColorBefore(source, b), r = ColorAt(source, b);
+    fitted.wide_jumps += Distance(l, r) >= 2 * tolerance - kRounding;
+  }
   // Inside the bound by what the source and the fit can move between two samples, so that
   // points between the samples stay within it too.
   tolerance = std::max(tolerance - 2 * kSampleStep, tolerance / 2);
   const std::vector<double> breaks = Breaks(source);
   const Samples samples = SampleSource(source, breaks);
   const std::size_t max = static_cast<std::size_t>(std::max(max_stops, 2));
-  FittedGradient fitted;
 
   const auto [stops, color_error] =
-      FitKnots(Fitter<ColorChannels>(source, samples, breaks), tolerance, max);
-  for (const auto &k : stops) {
+      FitKnots(Fitter(kColor, source, samples, breaks), tolerance, max);
+  for (const Knot &k : stops) {
     fitted.stops.push_back({double(k.position) * 100, k.value[0], k.value[1], k.value[2]});
   }
   fitted.color_error = color_error;
 
   const auto [handles, alpha_error] =
-      FitKnots(Fitter<AlphaChannel>(source, samples, breaks), tolerance, max);
-  for (const auto &k : handles) {
-    fitted.handles.push_back({double(k.position) * 100, double(k.value) * 100});
+      FitKnots(Fitter(kAlpha, source, samples, breaks), tolerance, max);
+  for (const Knot &k : handles) {
+    fitted.handles.push_back({double(k.position) * 100, double(k.value[0]) * 100});
   }
   fitted.alpha_error = alpha_error;
   return fitted;
+}
+
+std::string FitSummary(const std::string &name, const FittedGradient &fit, double tolerance_steps) {
+  const double largest = std::max(fit.color_error, fit.alpha_error) * 255;
+  auto count = [](std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  const std::string made =
+      count(fit.stops.size(), "colour stop") + " and " + count(fit.handles.size(), "alpha handle");
+  char error[32];
+  std::snprintf(error, sizeof error, "%.2f/255", largest);
+  if (largest <= tolerance_steps) return name + ": " + made + ", largest error " + error;
+  char bound[32];
+  std::snprintf(bound, sizeof bound, "%.2f/255", tolerance_steps);
+  std::string why;
+  if (2 * fit.wide_jumps > 100) {
+    char jump[32];
+    std::snprintf(jump, sizeof jump, "%.2f/255", 2 * tolerance_steps);
+    why = " (its " + std::to_string(fit.wide_jumps) + " jumps of " + jump +
+          " or more need two stops each)";
+  }
+  return "warning: " + name + " needs more stops than the effect holds to stay within " + bound +
+         why + "; the closest fit, " + made + ", is off by up to " + error;
 }
 
 }  // namespace huewarp::tool

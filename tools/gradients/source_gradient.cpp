@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "tools/gradients/color_spaces.h"
+
 namespace huewarp::tool {
 namespace {
 
@@ -63,6 +65,9 @@ Rgba Evaluate(const Segment &s, double t, bool from_right) {
   const double pos = std::clamp((t - s.left) / width, 0.0, 1.0);
   const double middle = std::clamp((s.middle - s.left) / width, 0.0, 1.0);
   const double f = Factor(s.blend, middle, pos, from_right);
+  if (s.mixing >= Mixing::kLinearRgb) {
+    return MixInSpace(s.left_color, s.right_color, f, s.mixing, s.hue, s.premultiplied);
+  }
   if (s.mixing != Mixing::kRgb) return MixHsv(s, f);
   const Rgba &a = s.left_color, &b = s.right_color;
   Rgba c;
@@ -121,6 +126,13 @@ SourceGradient LinearStops(std::string name, const std::vector<double> &position
     source.segments.push_back(s);
   }
   return source;
+}
+
+void MixIn(SourceGradient &source, Mixing mixing) {
+  if (source.space_given) return;
+  for (Segment &s : source.segments) {
+    if (s.mixing == Mixing::kRgb) s.mixing = mixing;
+  }
 }
 
 float NearestFloat(double x) { return static_cast<float>(x); }

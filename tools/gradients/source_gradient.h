@@ -15,9 +15,21 @@ struct Rgba {
 /// How a segment moves from its left to its right colour (GIMP's blending functions; the other
 /// formats are linear).
 enum class Blend { kLinear, kCurved, kSine, kSphereIncreasing, kSphereDecreasing, kStep };
-/// Which space the colours are mixed in; hues turn counter-clockwise or clockwise, or straight
-/// along the number line as colour tables do.
-enum class Mixing { kRgb, kHsvCounterClockwise, kHsvClockwise, kHsvLinear };
+/// Which space the colours are mixed in: sRGB; GIMP's HSV, hues turning counter-clockwise or
+/// clockwise, or HSV straight along the written numbers as colour tables do; or one of the CSS
+/// spaces (color_spaces.h).
+enum class Mixing {
+  kRgb,
+  kHsvCounterClockwise,
+  kHsvClockwise,
+  kHsvLinear,
+  kLinearRgb,
+  kOklab,
+  kOklch,
+  kHsl
+};
+/// How CSS turns between two hues (OKLCH and HSL).
+enum class HueTurn { kShorter, kLonger, kIncreasing, kDecreasing };
 
 /// Hue, saturation and value, each 0..1.
 struct Hsv {
@@ -31,6 +43,7 @@ struct Segment {
   Hsv left_hsv, right_hsv;
   Blend blend = Blend::kLinear;
   Mixing mixing = Mixing::kRgb;
+  HueTurn hue = HueTurn::kShorter;
   bool premultiplied = false;  ///< Colours mixed weighted by alpha, as CSS does.
 };
 
@@ -40,7 +53,13 @@ struct SourceGradient {
   std::vector<Segment> segments;
   /// Things of the source the effect cannot show, said to the user once fitted.
   std::vector<std::string> notes;
+  /// The source names its own space (CSS's "in"), which --gradient-space leaves alone.
+  bool space_given = false;
 };
+
+/// Mixes the segments that mix in sRGB in `mixing` instead (--gradient-space), unless the source
+/// names its own space.
+void MixIn(SourceGradient &source, Mixing mixing);
 
 /// Builds the segments of stops mixed linearly between consecutive positions (palettes, SVG,
 /// CSS); equal positions make hard edges. Positions must be ascending.
