@@ -27,12 +27,8 @@ done
 shift $((OPTIND - 1))
 pattern=${1:-}
 
-# The file as one string, trailing line breaks included.
-read_file() {
-  local text
-  text=$(cat "$1" && printf x) || return 1
-  printf '%s' "${text%x}"
-}
+# Sets `text` to the file's contents, trailing line breaks included.
+read_file() { text=$(cat "$1" && printf x) && text=${text%x}; }
 
 # How often `needle` occurs in `text`: 0, 1 or 2 (meaning more than one).
 occurrences() {
@@ -65,7 +61,11 @@ trap 'restore; exit 130' INT TERM
 trap restore EXIT
 
 build_tree() { cmake --build "$build" -j "$jobs" >"$1" 2>&1; }
+# ctest starts the costliest tests first; given the clean run's costs inverted, it starts the
+# quick ones, so a caught fault ends its run early.
+costs="$build/Testing/Temporary/CTestCostData.txt"
 run_tests() {
+  [[ -f $build/mutations/quick-first.txt ]] && cp "$build/mutations/quick-first.txt" "$costs"
   # A failure must repeat to count, so a test that fails by chance on a busy machine does not.
   ctest --test-dir "$build" -LE huge --stop-on-failure --repeat until-pass:2 --timeout 900 \
     -j "$jobs" --output-on-failure >"$1" 2>&1
@@ -83,15 +83,19 @@ if ((!check_only)); then
   # Faults are measured against a tree that builds and passes.
   build_tree "$build/mutations/clean-build.log" ||
     { echo "the tree does not build: $build/mutations/clean-build.log"; exit 1; }
+  rm -f "$build/mutations/quick-first.txt"
   run_tests "$build/mutations/clean-tests.log" ||
     { echo "the tests fail without a fault: $build/mutations/clean-tests.log"; exit 1; }
+  awk '/^---/ { exit } match($0, / [^ ]+$/) {
+         printf "%s%.6f\n", substr($0, 1, RSTART), 1 / (substr($0, RSTART + 1) + 0.001) }' \
+    "$costs" >"$build/mutations/quick-first.txt"
 fi
 
 caught=0 survived=0 stale=0 unbuilt=0
 for i in "${!files[@]}"; do
   file=${files[$i]}
   number=$((i + 1))
-  text=$(read_file "$root/$file" 2>/dev/null) || text=
+  read_file "$root/$file" 2>/dev/null || text=
   if [[ $(occurrences "$text" "${originals[$i]}") != 1 ]]; then
     printf '%-9s %2d  %s\n' stale "$number" "${lines[$i]}"
     ((stale++))
