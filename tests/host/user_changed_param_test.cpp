@@ -1,7 +1,6 @@
 // Change handling through the host: a user's change to a supervised parameter, what the effect
 // writes back into the proxies, the slots, their hidden flags and the ArbData record, the
-// collapsed refreshes, undo of the whole action, the one-time hiding of unused slots, Premiere
-// Pro.
+// collapsed refreshes, undo of the whole action, Premiere Pro.
 #include <gtest/gtest.h>
 
 #include <array>
