@@ -4,15 +4,15 @@
 //
 // One running error: guarded steps run only while it is 0 and keep their result; the colour
 // writes and the record's fields are updated whatever it holds.
-#include "params/arb_data.h"
 #include "core/param_layout.h"
-#include "shell/param_writes.h"
 #include "core/proxy_sync.h"
 #include "core/reconcile_rules.h"
 #include "core/slot_model.h"
+#include "params/arb_data.h"
 #include "shell/command_context.h"
 #include "shell/effect_identity.h"
 #include "shell/handlers.h"
+#include "shell/slot_access.h"
 #include "shell/suites.h"
 
 namespace huewarp {
@@ -22,12 +22,12 @@ class Reconciliation {
  public:
   Reconciliation(CommandContext &context, PF_InData *in_data, PF_ParamDef *params[],
                  const PF_ColorParamSuite1 *colors, ArbData &record)
-      : context_(context),
-        err_(context.err()),
+      : slots_(context, in_data, params),
         in_data_(in_data),
         params_(params),
         colors_(colors),
         record_(record),
+        suites_(context.suites()),
         locked_(params[kLockAlphaHandlesIndex]->u.bd.value != 0) {}
 
   /// "Color" and Color cur. Colour writes are unguarded and their results not looked at; a
@@ -35,17 +35,20 @@ class Reconciliation {
   void Color() {
     const PF_ParamIndex slot_index = ColorSlotIndex(CurrentStop());
     PF_PixelFloat proxy{}, slot{};
-    if (!ReadColor(kColorIndex, proxy) || !ReadColor(slot_index, slot)) return;
+    if (!slots_.ReadColor(*colors_, kColorIndex, proxy) ||
+        !slots_.ReadColor(*colors_, slot_index, slot)) {
+      return;
+    }
     switch (ProxyEditOf(record_.last_color, proxy, slot)) {
       case ProxyEdit::kProxy:
-        SetColorParamStream(context_.streams(), slot_index, proxy);
+        slots_.SetColor(slot_index, proxy);
         record_.last_color = proxy;
-        MarkRecordChanged();
+        slots_.MarkRecordChanged();
         break;
       case ProxyEdit::kSlot:
-        SetColorParamStream(context_.streams(), kColorIndex, slot);
+        slots_.SetColor(kColorIndex, slot);
         record_.last_color = slot;
-        MarkRecordChanged();
+        slots_.MarkRecordChanged();
         break;
       case ProxyEdit::kNone:
         break;
@@ -67,22 +70,16 @@ class Reconciliation {
     }
     if (lock != record_.last_lock) {
       record_.last_lock = lock ? 1 : 0;
-      MarkRecordChanged();
+      slots_.MarkRecordChanged();
     }
   }
 
   /// "Position" and Position cur; with the lock on, Alpha cur Position follows.
-  void Position() {
-    const int cur = CurrentStop();
-    Sync({kPositionIndex, PositionSlotIndex(cur), locked_ ? AlphaPositionSlotIndex(cur) : 0},
-         record_.last_position);
-  }
+  void Position() { Sync(StopPositionPair(CurrentStop(), locked_), record_.last_position); }
 
   /// "Alpha Position" and Alpha curA Position; with the lock on, Position curA follows.
   void AlphaPosition() {
-    const int cur = CurrentHandle();
-    Sync({kAlphaPositionIndex, AlphaPositionSlotIndex(cur), locked_ ? PositionSlotIndex(cur) : 0},
-         record_.last_alpha_position);
+    Sync(HandlePositionPair(CurrentHandle(), locked_), record_.last_alpha_position);
   }
 
   /// "Alpha Value" and Alpha curA Value.
@@ -98,84 +95,61 @@ class Reconciliation {
                                    kAlphaPositionIndex, AlphaPositionSlotIndex(CurrentHandle()),
                                    kAlphaValueIndex};
     for (const PF_ParamIndex index : shown) {
-      Guarded(err_, [&] {
+      Guarded(slots_.err(), [&] {
         PF_ParamDef copy = *params_[index];
         copy.flags |= PF_ParamFlag_COLLAPSE_TWIRLY;
-        return context_.suites().ParamUtils()->PF_UpdateParamUI(in_data_->effect_ref, index, &copy);
+        return suites_.ParamUtils()->PF_UpdateParamUI(in_data_->effect_ref, index, &copy);
       });
     }
   }
 
  private:
-  /// Alpha handle N is shown exactly when stop N is, and takes its position.
+  /// Alpha handle N is shown exactly when stop N is, and takes its position. Not undoable: the
+  /// user's change is the undo step.
   void LockOn() {
-    SetShown(kAlphaPositionIndex, false);
-    const int slots = LockedSlotCount(record_.color_slots_used, record_.alpha_slots_used);
-    for (int n = 1; n <= slots && !err_; ++n) {
-      const bool shown = !context_.Hidden(ColorSlotIndex(n));
-      SetShown(AlphaPositionSlotIndex(n), shown);
-      SetShown(AlphaValueSlotIndex(n), shown);
-      if (shown) WriteInPlace(AlphaPositionSlotIndex(n), Float(PositionSlotIndex(n)));
+    slots_.SetShown(kAlphaPositionIndex, false, false);
+    const int count = LockedSlotCount(record_.color_slots_used, record_.alpha_slots_used);
+    for (int n = 1; n <= count && !slots_.err(); ++n) {
+      const bool shown = !slots_.Hidden(ColorSlotIndex(n));
+      slots_.SetShown(AlphaPositionSlotIndex(n), shown, false);
+      slots_.SetShown(AlphaValueSlotIndex(n), shown, false);
+      if (shown) slots_.WriteInPlace(AlphaPositionSlotIndex(n), slots_.Float(PositionSlotIndex(n)));
     }
-    record_.alpha_slots_used = record_.color_slots_used;
-    record_.current_alpha_handle = record_.current_handle;
-    MarkRecordChanged();
-    WriteInPlace(kAlphaPositionIndex, Float(AlphaPositionSlotIndex(CurrentHandle())));
+    TieHandlesToStops(record_);
+    slots_.MarkRecordChanged();
+    slots_.WriteInPlace(kAlphaPositionIndex, slots_.Float(AlphaPositionSlotIndex(CurrentHandle())));
   }
 
   /// Every handle in use gets its own position back.
   void LockOff() {
-    SetShown(kAlphaPositionIndex, true);
-    const int slots = SlotBound(record_.alpha_slots_used);
-    for (int n = 1; n <= slots && !err_; ++n) {
-      if (context_.Hidden(AlphaValueSlotIndex(n))) continue;
-      SetShown(AlphaPositionSlotIndex(n), true);
+    slots_.SetShown(kAlphaPositionIndex, true, false);
+    const int count = SlotBound(record_.alpha_slots_used);
+    for (int n = 1; n <= count && !slots_.err(); ++n) {
+      if (slots_.Hidden(AlphaValueSlotIndex(n))) continue;
+      slots_.SetShown(AlphaPositionSlotIndex(n), true, false);
     }
   }
 
   /// Brings one proxy pair into line; `last` is the record's last value of the proxy.
   void Sync(const ProxyPair &pair, double &last) {
-    const ProxySync sync = SyncOf(pair, last, Float(pair.proxy), Float(pair.slot));
-    for (int i = 0; i < sync.count; ++i) WriteInPlace(sync.targets[i], sync.value);
+    const ProxySync sync = SyncOf(pair, last, slots_.Float(pair.proxy), slots_.Float(pair.slot));
+    for (int i = 0; i < sync.count; ++i) slots_.WriteInPlace(sync.targets[i], sync.value);
     if (sync.remember) {
       last = sync.value;
-      MarkRecordChanged();
+      slots_.MarkRecordChanged();
     }
   }
 
-  /// Not undoable: the user's change is the undo step.
-  void SetShown(PF_ParamIndex index, bool shown) {
-    Guarded(err_, [&] {
-      return shown ? ShowParamStream(context_.streams(), index, false)
-                   : HideParamStream(context_.streams(), index, false);
-    });
-  }
-  /// In-place writes pass through f32, as the host's sliders are written.
-  void WriteInPlace(PF_ParamIndex index, double value) {
-    Guarded(err_, [&] { return SetFloatParamInPlace(params_, index, static_cast<float>(value)); });
-  }
-  /// Reads a colour at full precision; the first failure becomes the running error.
-  bool ReadColor(PF_ParamIndex index, PF_PixelFloat &color) {
-    const PF_Err read =
-        colors_->PF_GetFloatingPointColorFromColorDef(in_data_->effect_ref, params_[index], &color);
-    KeepFirst(err_, read);
-    return !read;
-  }
-  double Float(PF_ParamIndex index) const { return params_[index]->u.fs_d.value; }
-  /// The host stores the record only when told it changed.
-  void MarkRecordChanged() {
-    params_[kArbDataIndex]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
-  }
   // Re-read at each use: switching the lock on changes the current alpha handle.
   int CurrentStop() const { return ClampSlot(record_.current_handle); }
   int CurrentHandle() const { return ClampSlot(record_.current_alpha_handle); }
 
-  CommandContext &context_;
-  PF_Err &err_;
+  SlotAccess slots_;
   PF_InData *in_data_;
   PF_ParamDef **params_;
   const PF_ColorParamSuite1 *colors_;
   ArbData &record_;
+  SuiteCache &suites_;
   const bool locked_;
 };
 

@@ -5,20 +5,18 @@
 // slot is added, removed or made current follows core/slot_model.h. One running error: guarded
 // host calls run only while it is 0; the selection, the slot counts and the proxy copies are
 // updated whatever it holds, and the record is unlocked on every path.
-#include <initializer_list>
-
 #include "core/arb_data_record.h"
+#include "core/editor_layout.h"
 #include "core/param_layout.h"
-#include "shell/param_writes.h"
 #include "core/reconcile_rules.h"
 #include "core/slot_model.h"
 #include "shell/command_context.h"
 #include "shell/effect_identity.h"
 #include "shell/global_data.h"
+#include "shell/slot_access.h"
 #include "shell/suites.h"
 #include "ui/event_handlers.h"
 #include "ui/last_mouse_point.h"
-#include "core/editor_layout.h"
 #include "ui/undo_group.h"
 
 namespace huewarp {
@@ -50,20 +48,17 @@ PF_Err SetHostTool(SuiteCache &suites) {
 /// The two kinds of slot, each judged in use by its own parameter.
 struct SlotKind {
   PF_ParamIndex (*visibility)(int n);
-  std::uint16_t ArbData::*current;
   std::uint16_t ArbData::*used;
 };
-constexpr SlotKind kColorSlots{ColorSlotIndex, &ArbData::current_handle,
-                               &ArbData::color_slots_used};
-constexpr SlotKind kAlphaSlots{AlphaValueSlotIndex, &ArbData::current_alpha_handle,
-                               &ArbData::alpha_slots_used};
+constexpr SlotKind kColorSlots{ColorSlotIndex, &ArbData::color_slots_used};
+constexpr SlotKind kAlphaSlots{AlphaValueSlotIndex, &ArbData::alpha_slots_used};
 
 /// The slot rules' visibility query for one kind, asked of the host; while the running error is
 /// set, every slot counts as shown.
 struct SlotHidden {
-  CommandContext &context;
+  SlotAccess &slots;
   const SlotKind &kind;
-  bool operator()(int n) const { return context.Hidden(kind.visibility(n)); }
+  bool operator()(int n) const { return slots.Hidden(kind.visibility(n)); }
 };
 
 class Click {
@@ -71,10 +66,9 @@ class Click {
   Click(CommandContext &context, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
         PF_EventExtra &extra, ArbData &record)
       : context_(context),
-        err_(context.err()),
+        slots_(context, in_data, params),
         in_data_(in_data),
         out_data_(out_data),
-        params_(params),
         extra_(extra),
         event_(DecodeClickEvent(extra)),
         record_(record),
@@ -86,12 +80,11 @@ class Click {
   void ColorMarkers() {
     const PF_Point mouse = LastMousePoint();
     ForEachSlotInUse(Bound(kColorSlots), HiddenOf(kColorSlots), [&](int n) {
-      const int offset = MarkerClickOffset(Float(PositionSlotIndex(n)));
+      const int offset = MarkerClickOffset(slots_.Float(PositionSlotIndex(n)));
       if (!BoxHolds(event_.frame, ColorMarkerBox(offset), mouse)) return;
       Grab(false);
-      SetCurrent(kColorSlots, n);
+      Select(SelectStop, n);
       ShowColorOfStop(n);
-      if (locked_) SetCurrent(kAlphaSlots, n);
     });
   }
 
@@ -99,14 +92,13 @@ class Click {
   void AlphaMarkers() {
     const PF_Point mouse = LastMousePoint();
     ForEachSlotInUse(Bound(kAlphaSlots), HiddenOf(kAlphaSlots), [&](int n) {
-      const int offset = MarkerClickOffset(Float(AlphaPositionSlotIndex(n)));
+      const int offset = MarkerClickOffset(slots_.Float(AlphaPositionSlotIndex(n)));
       if (!BoxHolds(event_.frame, AlphaMarkerBox(offset), mouse)) return;
       Grab(true);
-      SetCurrent(kAlphaSlots, n);
-      // With the lock on, stop n becomes current too, so "Color" shows that stop at once
-      // rather than the one current before the click.
-      ShowColorOfStop(locked_ ? n : CurrentOf(kColorSlots));
-      if (locked_) SetCurrent(kColorSlots, n);
+      // With the lock on, stop n is current too, so "Color" shows that stop at once rather
+      // than the one current before the click.
+      Select(SelectHandle, n);
+      ShowColorOfStop(ClampSlot(record_.current_handle));
     });
   }
 
@@ -120,7 +112,7 @@ class Click {
     if (minus) RemoveColorStop();
     if (plus || minus) {
       Recount(kColorSlots);
-      if (locked_) record_.alpha_slots_used = record_.color_slots_used;
+      CountHandlesWithStops(record_, locked_);
     }
   }
 
@@ -139,88 +131,61 @@ class Click {
   void AddColorStop() {
     const int n = FirstHiddenSlot(HiddenOf(kColorSlots));
     if (!n) return;
-    if (locked_) {
-      SetVisibility("Add Color",
-                    {ColorSlotIndex(n), PositionSlotIndex(n), AlphaPositionSlotIndex(n),
-                     AlphaValueSlotIndex(n)},
-                    true);
-      SetCurrent(kAlphaSlots, n);
-    } else {
-      SetVisibility("Add Color", {ColorSlotIndex(n), PositionSlotIndex(n)}, true);
-    }
-    SetCurrent(kColorSlots, n);
+    SetVisibility("Add Color", StopStreams(n, locked_, true), true);
+    Select(SelectStop, n);
   }
 
   /// Hides the current stop (and, locked, its handle) as "Remove Color"; a neighbour becomes
   /// current and shows in the proxies.
   void RemoveColorStop() {
-    const int c = CurrentOf(kColorSlots);
-    if (locked_) {
-      SetVisibility("Remove Color",
-                    {ColorSlotIndex(c), PositionSlotIndex(c), AlphaValueSlotIndex(c),
-                     AlphaPositionSlotIndex(c)},
-                    false);
-    } else {
-      SetVisibility("Remove Color", {ColorSlotIndex(c), PositionSlotIndex(c)}, false);
-    }
+    const int c = ClampSlot(record_.current_handle);
+    SetVisibility("Remove Color", StopStreams(c, locked_, false), false);
     const int n = NeighbourSlot(c, Bound(kColorSlots), HiddenOf(kColorSlots));
-    SetCurrent(kColorSlots, n);
+    Select(SelectStop, n);
     PF_PixelFloat color{};
-    if (ReadColor(ColorSlotIndex(n), color)) {
-      SetColorParamStream(context_.streams(), kColorIndex, color);
-    }
-    CopyInPlace(kPositionIndex, PositionSlotIndex(n));
-    if (locked_) {
-      SetCurrent(kAlphaSlots, n);
-      // The handle that became current shows in the alpha proxies too, as an alpha removal
-      // does; left stale, the next reconciliation would take them for the user's edit and
-      // move the locked stop back on its following drag.
-      ShowHandleInProxies(n);
-    }
+    if (ReadColor(ColorSlotIndex(n), color)) slots_.SetColor(kColorIndex, color);
+    slots_.CopyInPlace(kPositionIndex, PositionSlotIndex(n));
+    // The handle that became current shows in the alpha proxies too, as an alpha removal does;
+    // left stale, the next reconciliation would take them for the user's edit and move the
+    // locked stop back on its following drag.
+    if (locked_) ShowHandleInProxies(n);
   }
 
   /// Shows the lowest hidden handle as "Add Alpha Handle"; it becomes current.
   void AddAlphaHandle() {
     const int n = FirstHiddenSlot(HiddenOf(kAlphaSlots));
     if (!n) return;
-    SetVisibility("Add Alpha Handle", {AlphaValueSlotIndex(n), AlphaPositionSlotIndex(n)}, true);
-    SetCurrent(kAlphaSlots, n);
+    SetVisibility("Add Alpha Handle", HandleStreams(n), true);
+    Select(SelectHandle, n);
   }
 
   /// Hides the current handle as "Remove Alpha Handle"; a neighbour becomes current.
   void RemoveAlphaHandle() {
-    const int a = CurrentOf(kAlphaSlots);
-    SetVisibility("Remove Alpha Handle", {AlphaValueSlotIndex(a), AlphaPositionSlotIndex(a)},
-                  false);
+    const int a = ClampSlot(record_.current_alpha_handle);
+    SetVisibility("Remove Alpha Handle", HandleStreams(a), false);
     const int n = NeighbourSlot(a, Bound(kAlphaSlots), HiddenOf(kAlphaSlots));
-    SetCurrent(kAlphaSlots, n);
+    Select(SelectHandle, n);
     ShowHandleInProxies(n);
   }
 
   /// Shows or hides the streams, in order, as one named undo step.
-  void SetVisibility(const char *undo_name, std::initializer_list<PF_ParamIndex> streams,
-                     bool shown) {
-    UndoGroup group(context_.suites(), undo_name, err_);
-    for (const PF_ParamIndex index : streams) {
-      Guarded(err_, [&] {
-        return shown ? ShowParamStream(context_.streams(), index, true)
-                     : HideParamStream(context_.streams(), index, true);
-      });
-    }
-    KeepFirst(err_, group.End());
+  void SetVisibility(const char *undo_name, const ParamList &streams, bool shown) {
+    UndoGroup group(context_.suites(), undo_name, slots_.err());
+    for (const PF_ParamIndex index : streams) slots_.SetShown(index, shown, true);
+    KeepFirst(slots_.err(), group.End());
   }
 
-  SlotHidden HiddenOf(const SlotKind &kind) { return {context_, kind}; }
+  SlotHidden HiddenOf(const SlotKind &kind) { return {slots_, kind}; }
   int Bound(const SlotKind &kind) const { return SlotBound(record_.*kind.used); }
-  int CurrentOf(const SlotKind &kind) const { return ClampSlot(record_.*kind.current); }
 
-  void SetCurrent(const SlotKind &kind, int n) {
-    record_.*kind.current = static_cast<std::uint16_t>(n);
-    MarkRecordChanged();
+  /// Makes slot n current by the lock rule's `select`.
+  void Select(void (*select)(ArbData &, int, bool), int n) {
+    select(record_, n, locked_);
+    slots_.MarkRecordChanged();
   }
   void Recount(const SlotKind &kind) {
     record_.*kind.used = static_cast<std::uint16_t>(HighestSlotInUse(HiddenOf(kind)));
-    MarkRecordChanged();
+    slots_.MarkRecordChanged();
   }
   /// Tells the drags that follow what they move.
   void Grab(bool alpha) {
@@ -236,41 +201,24 @@ class Click {
   void ShowColorOfStop(int n) {
     PF_PixelFloat color{};
     if (!ReadColor(ColorSlotIndex(n), color)) return;
-    // A refresh only: its result is not used.
-    SetColorParamStream(context_.streams(), kColorIndex, color);
+    slots_.SetColor(kColorIndex, color);
     record_.last_color = color;
-    MarkRecordChanged();
+    slots_.MarkRecordChanged();
   }
-  /// Reads a colour at full precision through a suite held for this read only; a failed read
-  /// becomes the running error unless one is set.
+  /// Reads a colour through a suite held for this read only.
   bool ReadColor(PF_ParamIndex index, PF_PixelFloat &color) {
     const ScopedSuite<PF_ColorParamSuite1> colors(in_data_, kColorParamSuite, out_data_);
-    const PF_Err read =
-        colors->PF_GetFloatingPointColorFromColorDef(in_data_->effect_ref, params_[index], &color);
-    KeepFirst(err_, read);
-    return !read;
-  }
-
-  double Float(PF_ParamIndex index) const { return params_[index]->u.fs_d.value; }
-  /// Copies a slot's value into a proxy in the event's array, exactly, for the host to store.
-  void CopyInPlace(PF_ParamIndex proxy, PF_ParamIndex slot) {
-    params_[proxy]->u.fs_d.value = params_[slot]->u.fs_d.value;
-    params_[proxy]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
+    return slots_.ReadColor(*colors.get(), index, color);
   }
   void ShowHandleInProxies(int n) {
-    CopyInPlace(kAlphaValueIndex, AlphaValueSlotIndex(n));
-    CopyInPlace(kAlphaPositionIndex, AlphaPositionSlotIndex(n));
-  }
-  /// The host stores the record only when told it changed.
-  void MarkRecordChanged() {
-    params_[kArbDataIndex]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
+    slots_.CopyInPlace(kAlphaValueIndex, AlphaValueSlotIndex(n));
+    slots_.CopyInPlace(kAlphaPositionIndex, AlphaPositionSlotIndex(n));
   }
 
   CommandContext &context_;
-  PF_Err &err_;
+  SlotAccess slots_;
   PF_InData *in_data_;
   PF_OutData *out_data_;
-  PF_ParamDef **params_;
   PF_EventExtra &extra_;
   const ClickEvent event_;
   ArbData &record_;

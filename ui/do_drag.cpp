@@ -6,6 +6,7 @@
 #include "core/editor_layout.h"
 #include "core/param_layout.h"
 #include "core/reconcile_rules.h"
+#include "core/slot_model.h"
 #include "shell/global_data.h"
 #include "shell/scoped_handle.h"
 #include "shell/suites.h"
@@ -52,15 +53,9 @@ PF_Err DoDrag(PF_InData *in_data, PF_OutData *, PF_ParamDef *params[], PF_LayerD
     const int handle = ClampSlot(arb->current_alpha_handle);
     const GlobalData *global = GlobalDataOf(in_data);
     const bool alpha_grabbed = global && global->alpha_grabbed;
-    if (params[kLockAlphaHandlesIndex]->u.bd.value != 0) {
-      WritePosition(params, PositionSlotIndex(stop), p);
-      WritePosition(params, kPositionIndex, p);
-      WritePosition(params, AlphaPositionSlotIndex(handle), p);
-    } else if (alpha_grabbed) {
-      WritePosition(params, AlphaPositionSlotIndex(handle), p);
-    } else {
-      WritePosition(params, PositionSlotIndex(stop), p);
-      WritePosition(params, kPositionIndex, p);
+    const bool locked = params[kLockAlphaHandlesIndex]->u.bd.value != 0;
+    for (const PF_ParamIndex index : DraggedPositions(stop, handle, locked, alpha_grabbed)) {
+      WritePosition(params, index, p);
     }
     // The parameter that carries the control: its change is what the host reacts to.
     params[kOutputRangeIndex]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;

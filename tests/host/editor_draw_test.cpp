@@ -1,5 +1,6 @@
-// The ColorGrid control drawn through EffectMain: exact geometry and colour of the columns, the
-// checkerboards, the markers and the buttons, read from the recorded drawing.
+// The ColorGrid control drawn through EffectMain: exact geometry and colour of the columns and
+// the checkerboards, and the hover boxes of the markers and buttons, read from the recorded
+// drawing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -218,106 +219,10 @@ TEST(EditorChecker, BarCellsShowTransparencyRowByRow) {
   EXPECT_LT(translucent_rows, kRows);
 }
 
-// Markers and buttons.
-
-// Greys brightened by 1/0.918 in double, then stored as float (about 0.3594771 and 0.6100218).
+// Greys brightened by 1/0.918 in double, then stored as float (about 0.6100218 and 0.5468409).
 constexpr double kBrightness = 1.0893246187363834;
-constexpr float kMarker = static_cast<float>(0.33 * kBrightness);
 constexpr float kMarkerLit = static_cast<float>(0.56 * kBrightness);
-
-struct MarkerCase {
-  const char *name;
-  Look look;
-  std::uint16_t current_handle, current_alpha_handle;
-  /// Position of each visible stop and handle, and the slot that should be lit (0: none).
-  std::vector<double> stops, handles;
-  int lit_stop, lit_handle;
-};
-
-class EditorMarkers : public ::testing::TestWithParam<MarkerCase> {};
-
-TEST_P(EditorMarkers, SitBesideTheBarAtTheirExactPositions) {
-  const MarkerCase &c = GetParam();
-  SetUpInstance s = DrawnInstance(c.look);
-  SetArbField(s, 0, c.current_handle);
-  SetArbField(s, 2, c.current_alpha_handle);
-  const host::EventResult r = Draw(s);
-  ASSERT_EQ(r.command.err, 0);
-  struct Group {
-    float left;
-    const std::vector<double> &positions;
-    int lit;
-  };
-  for (const Group &g :
-       {Group{kL + 37.5f, c.stops, c.lit_stop}, {kL + 80.5f, c.handles, c.lit_handle}}) {
-    const auto markers = FillsAt(*r.drawing, g.left, 13);
-    ASSERT_EQ(markers.size(), g.positions.size());
-    for (std::size_t n = 0; n < markers.size(); ++n) {
-      const float y = static_cast<float>(2.7 * g.positions[n]);
-      EXPECT_EQ(markers[n].shape.rects[0],
-                (Rect{g.left, static_cast<float>(kT + 0.5 + y), 13, 10}));
-      EXPECT_EQ(markers[n].color, Grey(static_cast<int>(n) + 1 == g.lit ? kMarkerLit : kMarker));
-    }
-  }
-}
-
-const MarkerCase kMarkerCases[] = {
-    {"DefaultsLightTheCurrentSlot", {}, 3, 3, {0, 25, 50, 75, 100}, {0, 25, 50, 75, 100}, 3, 3},
-    {"UnroundedPosition",
-     {.stops = {{49.5, 1, 0, 0}, {100, 0, 1, 0}}, .alphas = {{33.3, 50}}},
-     1,
-     1,
-     {49.5, 100},
-     {33.3},
-     1,
-     1},
-    {"NoCurrentSlot", {}, 0, 0, {0, 25, 50, 75, 100}, {0, 25, 50, 75, 100}, 0, 0},
-    {"CurrentAboveTheCount", {}, 9, 6, {0, 25, 50, 75, 100}, {0, 25, 50, 75, 100}, 0, 0},
-};
-
-INSTANTIATE_TEST_SUITE_P(Markers, EditorMarkers, ::testing::ValuesIn(kMarkerCases),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-constexpr float kButtonFill = static_cast<float>(0.1412 * kBrightness);
 constexpr float kButtonLitFill = static_cast<float>(0.502 * kBrightness);
-
-struct ButtonCase {
-  bool lock;
-  int buttons;
-};
-void PrintTo(const ButtonCase &c, std::ostream *os) { *os << (c.lock ? "locked" : "unlocked"); }
-
-class EditorButtons : public ::testing::TestWithParam<ButtonCase> {};
-
-TEST_P(EditorButtons, AlphaButtonsOnlyWhileUnlocked) {
-  SetUpInstance s = DrawnInstance();
-  s.instance->SetValue(kLockAlphaHandlesIndex, host::ParamValue::Int(GetParam().lock));
-  const host::EventResult r = Draw(s);
-  ASSERT_EQ(r.command.err, 0);
-  struct Button {
-    float x, y;
-    const char *label;
-  };
-  const Button all[] = {{16, 65, "+"}, {16, 86, "-"}, {101, 65, "+"}, {101, 86, "-"}};
-  const auto strokes = r.drawing->OperationsOf<host::draw::Stroke>();
-  const auto texts = r.drawing->OperationsOf<host::draw::Text>();
-  ASSERT_EQ(strokes.size(), GetParam().buttons);
-  ASSERT_EQ(texts.size(), GetParam().buttons);
-  for (int b = 0; b < GetParam().buttons; ++b) {
-    const Rect rect{kL + all[b].x, kT + all[b].y, 11, 11};
-    EXPECT_EQ(strokes[b], (host::draw::Stroke{{.rects = {rect}}, Grey(0.546841f), 2.5f}));
-    const float dx = all[b].label[0] == '+' ? 1.25f : 2.75f;
-    EXPECT_EQ(texts[b],
-              (host::draw::Text{all[b].label, {rect.left + dx, rect.top + 8}, Grey(0.5647f), 12}));
-    const auto fills = FillsAt(*r.drawing, rect.left, 11);
-    EXPECT_EQ(std::count(fills.begin(), fills.end(), Fill{{.rects = {rect}}, Grey(kButtonFill)}),
-              1);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Lock, EditorButtons,
-                         ::testing::Values(ButtonCase{true, 2}, ButtonCase{false, 4}),
-                         [](const auto &info) { return info.param.lock ? "On" : "Off"; });
 
 // Hover: the pointer's last position inside the frame lights the box it falls in, edges exact.
 

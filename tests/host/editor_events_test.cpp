@@ -1,6 +1,6 @@
 // Events of the ColorGrid control through EffectMain: which draws paint, the first draw's
-// hiding of unused slots, the pointer and the Info panel, the idle trace, every failure of a draw
-// in turn, and a picture of the default editor.
+// hiding of unused slots, the pointer and the Info panel, and a picture of the default editor.
+// Each failure of a draw is the fault sweep's.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -121,106 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CursorCase{"BottomEdge", PF_EA_CONTROL, {kMidH, kFrame.bottom}, false},
                       CursorCase{"TitleArea", PF_EA_PARAM_TITLE, {kMidH, kMidV}, false}),
     [](const auto &info) { return std::string(info.param.name); });
-
-// Every event type: what it returns, reports and traces.
-struct TypeCase {
-  const char *name;
-  PF_EventType type;
-  PF_EventOutFlags out_flags;
-  std::vector<std::string> trace;
-};
-
-class EditorEventTypes : public ::testing::TestWithParam<TypeCase> {};
-
-TEST_P(EditorEventTypes, AnswerAsTheirHandlerSays) {
-  const TypeCase &c = GetParam();
-  SetUpInstance s = DrawnInstance();
-  host::EventRequest request = host::ClickEvent(kFrame, kNowhere);
-  request.type = c.type;
-  const host::EventResult r = host::SendEvent(*s.instance, request);
-  EXPECT_EQ(r.command.err, 0);
-  EXPECT_EQ(r.extra.evt_out_flags, c.out_flags);
-  EXPECT_EQ(r.command.debug_output, std::vector<std::string>{c.trace.empty() ? "" : c.trace[0]});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Types, EditorEventTypes,
-    ::testing::Values(TypeCase{"Idle", PF_Event_IDLE, PF_EO_NONE, {"IDLE\n"}},
-                      TypeCase{"Click", PF_Event_DO_CLICK, PF_EO_HANDLED_EVENT, {}},
-                      TypeCase{"Drag", PF_Event_DRAG, PF_EO_ALWAYS_UPDATE, {}},
-                      TypeCase{"NewContext", PF_Event_NEW_CONTEXT, PF_EO_NONE, {}},
-                      TypeCase{"Activate", PF_Event_ACTIVATE, PF_EO_NONE, {}},
-                      TypeCase{"KeyDown", PF_Event_KEYDOWN, PF_EO_NONE, {}}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-// Failures. Each host operation a draw makes is failed in turn (its first and a later call):
-// the draw returns the first error (or the code the effect gives for that failure), makes no
-// further call but releases, keeps what it painted, is marked handled only on success, and the
-// ledger balances (the host fails the test otherwise).
-
-PF_Err ExpectedError(const std::string &failed) {
-  if (failed.starts_with("AcquireSuite(PF ColorParamSuite")) return A_Err_MISSING_SUITE;
-  if (failed.starts_with("AcquireSuite")) return PF_Err_BAD_CALLBACK_PARAM;
-  if (failed.starts_with("host_lock_handle")) return PF_Err_OUT_OF_MEMORY;
-  if (failed.starts_with("ReleaseSuite") || failed.starts_with("host_unlock_handle")) return 0;
-  return 77;
-}
-
-/// What may follow a failed call: releases, the report of a failed suite, and the locking of the
-/// record, which comes before anything is asked of the streams or of Drawbot.
-bool MayFollowFailure(const std::string &call) {
-  for (const char *allowed :
-       {"ReleaseObject", "ReleaseSuite", "AEGP_DisposeStream", "host_unlock_handle", "sprintf",
-        "host_lock_handle", "AcquireSuite(PF Handle Suite 2)"}) {
-    if (call.starts_with(allowed)) return true;
-  }
-  return false;
-}
-
-TEST(EditorFaults, EachOperationOfADrawFailedInTurn) {
-  const Look look{.alphas = {{0, 20}, {100, 100}}};
-  SetUpInstance s = DrawnInstance(look);
-  s.instance->SetValue(kLockAlphaHandlesIndex, host::ParamValue::Int(0));
-  const host::EventResult clean = Draw(s);
-  ASSERT_EQ(clean.command.err, 0);
-  // The first call of each operation and one from the middle of the draw.
-  std::vector<int> targets;
-  std::vector<std::string> seen;
-  for (int n = 0; n < static_cast<int>(clean.command.calls.size()); ++n) {
-    const std::string &call = clean.command.calls[n];
-    if (std::find(seen.begin(), seen.end(), call) == seen.end()) {
-      seen.push_back(call);
-      targets.push_back(n + 1);
-    }
-  }
-  targets.push_back(static_cast<int>(clean.command.calls.size()) / 2);
-
-  for (const int n : targets) {
-    for (const host::FaultKind kind : {host::FaultKind::kError, host::FaultKind::kNull}) {
-      const std::string &failed = clean.command.calls[n - 1];
-      SCOPED_TRACE(failed + " #" + std::to_string(n) +
-                   (kind == host::FaultKind::kNull ? " null" : " error"));
-      s.host->Faults().Reset();
-      s.host->Faults().Arm({.call_number = n, .kind = kind, .code = 77});
-      const host::EventResult r = Draw(s);
-      s.host->Faults().Reset();
-      if (kind == host::FaultKind::kError) {
-        EXPECT_EQ(r.command.err, ExpectedError(failed));
-      }
-      EXPECT_EQ(r.extra.evt_out_flags, r.command.err ? PF_EO_NONE : PF_EO_HANDLED_EVENT);
-      const auto &ops = r.drawing->operations();
-      ASSERT_LE(ops.size(), clean.drawing->operations().size());
-      EXPECT_TRUE(std::equal(ops.begin(), ops.end(), clean.drawing->operations().begin()));
-      if (r.command.err && kind == host::FaultKind::kError) {
-        for (std::size_t k = n; k < r.command.calls.size(); ++k) {
-          EXPECT_TRUE(MayFollowFailure(r.command.calls[k])) << r.command.calls[k];
-        }
-      } else if (!r.command.err) {
-        EXPECT_TRUE(ops == clean.drawing->operations());
-      }
-    }
-  }
-}
 
 TEST(EditorFaults, FirstDrawStopsAtAFailedSlotHiding) {
   SetUpInstance s = MakeInstance();

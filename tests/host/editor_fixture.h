@@ -72,12 +72,6 @@ inline SetUpInstance DrawnInstance(const Look &look = {}) {
   return s;
 }
 
-/// Writes one field of the instance's ArbData record.
-template <class T>
-void SetArbField(SetUpInstance &s, std::size_t offset, T value) {
-  SetField(*s.host, s.instance->Records().Value(kArbDataIndex), offset, value);
-}
-
 /// The gradient the editor shows for a look, and the cycle scale its preview repeats it by.
 struct EditorGradient {
   explicit EditorGradient(const Look &look)

@@ -299,24 +299,6 @@ std::vector<PF_Err> Allowed(const std::string &scenario, const std::string &op, 
   return {kind == FaultKind::kNull ? PF_Err_BAD_CALLBACK_PARAM : kInjected};
 }
 
-/// Failures the sweep found in the effect, skipped until they are fixed.
-struct Defect {
-  std::string_view scenario, op;
-  FaultKind kind;
-  const char *what;
-};
-// Cases the effect still gets wrong, each with the reason; empty while there are none.
-const Defect kKnownDefects[] = {
-    {"", "", FaultKind::kError, nullptr},
-};
-
-const Defect *KnownDefect(const std::string &scenario, const std::string &op, FaultKind kind) {
-  for (const Defect &d : kKnownDefects) {
-    if (d.what && scenario.starts_with(d.scenario) && op == d.op && kind == d.kind) return &d;
-  }
-  return nullptr;
-}
-
 /// Long runs repeat one label through the same code (a stream per slot, a parameter per row):
 /// their first and last eight calls and about two dozen evenly spaced between are failed.
 bool Sampled(const std::string &op, int occurrence, int total) {
@@ -355,7 +337,7 @@ void ExpectRecordIntact(State &st) {
 
 TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
   const auto start = std::chrono::steady_clock::now();
-  int scenarios = 0, calls_seen = 0, points = 0, runs = 0, skipped = 0;
+  int scenarios = 0, calls_seen = 0, points = 0, runs = 0;
   // The host calls are part of the behaviour: HUEWARP_SWEEP_CALLS=file writes each scenario's
   // clean calls in order, so two builds of the effect can be compared call for call.
   std::ofstream call_log;
@@ -386,12 +368,6 @@ TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
       for (FaultKind kind : {FaultKind::kError, FaultKind::kNull}) {
         if (kind == FaultKind::kNull && !HandsBack(op)) continue;
         for (bool persistent : {false, true}) {
-          if (const Defect *d = KnownDefect(scenario.name, op, kind)) {
-            std::printf("[  SKIPPED ] %s, %s failed: known defect (%s)\n", scenario.name.c_str(),
-                        op.c_str(), d->what);
-            ++skipped;
-            continue;
-          }
           SCOPED_TRACE(op + " #" + std::to_string(occurrence) + (persistent ? " persistent" : "") +
                        (kind == FaultKind::kNull ? " null" : ""));
           State st = scenario.setup();
@@ -432,10 +408,8 @@ TEST(FaultSweep, EveryHostCallOfEveryCommandFailedInTurn) {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf(
-      "fault sweep: %d scenarios, %d host calls, %d injection points, %d runs, %d skipped, %.1f "
-      "s\n",
-      scenarios, calls_seen, points, runs, skipped, seconds);
+  std::printf("fault sweep: %d scenarios, %d host calls, %d injection points, %d runs, %.1f s\n",
+              scenarios, calls_seen, points, runs, seconds);
   ::testing::Test::RecordProperty("scenarios", scenarios);
   ::testing::Test::RecordProperty("injection_points", points);
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -30,19 +29,6 @@ inline SetUpInstance MakeInstance(host::HostOptions options = {}) {
 inline std::vector<std::uint8_t> HandleBytes(host::Host &h, PF_Handle handle) {
   const auto bytes = h.Handles().Bytes(handle);
   return {bytes.begin(), bytes.end()};
-}
-
-/// Reads a little-endian field of a stored record at an explicit offset.
-template <class T>
-T Field(const std::vector<std::uint8_t> &bytes, std::size_t offset) {
-  T value;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);
-  return value;
-}
-
-template <class T>
-void SetField(host::Host &h, PF_Handle handle, std::size_t offset, T value) {
-  std::memcpy(static_cast<std::uint8_t *>(h.Handles().Data(handle)) + offset, &value, sizeof value);
 }
 
 }  // namespace huewarp::testing

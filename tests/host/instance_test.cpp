@@ -1,11 +1,10 @@
-// The host's model of an effect instance: value streams over time, the parameter array and
-// checkouts (also from several threads), duplication, and refusing what is not a project.
+// The host's model of an effect instance as the tool drives it: value streams over time and the
+// parameter array, and checkouts from render threads while the user changes values.
 #include <atomic>
-#include <stdexcept>
+#include <cstring>
 #include <thread>
 
 #include "AE_GeneralPlug.h"
-#include "host/instance/project.h"
 #include "host/ui/interact_callbacks.h"
 #include "instance_fixture.h"
 #include "core/param_layout.h"
@@ -13,7 +12,6 @@
 namespace huewarp::testing {
 namespace {
 
-using host::ArbHandle;
 using host::ParamValue;
 using host::StreamTime;
 
@@ -83,29 +81,6 @@ void InCommand(SetUpInstance &s, Body body) {
   body(reinterpret_cast<PF_ProgPtr>(&context), context);
 }
 
-TEST(InstanceCheckout, ValuesAtAnyTimeAndCheckInsOnlyRecorded) {
-  SetUpInstance s = MakeInstance();
-  AddKeyframes(*s.instance, kStreamCases[0]);
-  const PF_InteractCallbacks &inter = host::InteractCallbacks();
-  InCommand(s, [&](PF_ProgPtr ref, host::CommandContext &context) {
-    PF_ParamDef position{}, record{}, stray{};
-    ASSERT_EQ(inter.checkout_param(ref, PositionSlotIndex(1), 40, 1, 60, &position), 0);
-    EXPECT_EQ(position.u.fs_d.value, 20.0) << "tick 40 at 60 per second is tick 20 at 30";
-    EXPECT_STREQ(position.name, "Position 1");
-    ASSERT_EQ(inter.checkout_param(ref, kArbDataIndex, 0, 1, 30, &record), 0);
-    EXPECT_EQ(record.u.arb_d.value, s.instance->Records().Value(kArbDataIndex));
-    EXPECT_EQ(inter.checkout_param(ref, kNumParams, 0, 1, 30, &stray), PF_Err_INVALID_INDEX);
-    EXPECT_EQ(inter.checkin_param(ref, &position), 0);
-    EXPECT_TRUE(context.ledger.TakeViolations().empty()) << "a missing check-in is no fault";
-    EXPECT_EQ(inter.checkin_param(ref, &stray), 0);
-    EXPECT_EQ(context.ledger.TakeViolations().size(), 1u) << "checking in what was never out";
-    s.host->Faults().Arm({.match = "checkout_param", .code = 93});
-    EXPECT_EQ(inter.checkout_param(ref, PositionSlotIndex(1), 0, 1, 30, &position), 93);
-  });
-  EXPECT_EQ(s.instance->Checkouts(), 2);
-  EXPECT_EQ(s.instance->Checkins(), 2);
-}
-
 // Render threads check parameters out while the user-interface thread changes others.
 TEST(InstanceCheckout, ConcurrentCheckoutsSeeConsistentValues) {
   SetUpInstance s = MakeInstance();
@@ -137,81 +112,6 @@ TEST(InstanceCheckout, ConcurrentCheckoutsSeeConsistentValues) {
   ui.join();
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(s.instance->Checkouts(), 8000);
-}
-
-/// Sets every kind of state a project keeps.
-void ChangeEverything(SetUpInstance &s) {
-  host::Instance &in = *s.instance;
-  ASSERT_EQ(in.SetValue(kInputRangeIndex, ParamValue::Int(7)), 0);
-  ASSERT_EQ(in.SetValue(kInputRangeOffsetIndex, ParamValue::Angle(-123456)), 0);
-  ASSERT_EQ(in.SetValue(kColorIndex, ParamValue::Color(PF_PixelFloat{1, 0.1f, 2.5f, -0.25f})), 0);
-  ASSERT_EQ(in.SetValue(kCycleScaleIndex, ParamValue::Float(1.0 / 3)), 0);
-  ASSERT_EQ(in.AddKeyframe(PositionSlotIndex(3), 0, ParamValue::Float(10)), 0);
-  ASSERT_EQ(in.AddKeyframe(PositionSlotIndex(3), 30, ParamValue::Float(90)), 0);
-  ASSERT_EQ(in.AddKeyframe(ColorSlotIndex(2), 15, ParamValue::Color(PF_Pixel{255, 1, 2, 3})), 0);
-  ASSERT_EQ(in.SetDynamicStreamFlag(ColorSlotIndex(9), AEGP_DynStreamFlag_HIDDEN, true), 0);
-  ASSERT_EQ(in.SetDynamicStreamFlag(kFlagsInitializedIndex, AEGP_DynStreamFlag_HIDDEN, true), 0);
-  const PF_ArbitraryH record = in.Records().Value(kArbDataIndex);
-  SetField(*s.host, record, 0, std::uint16_t{7});
-  SetField(*s.host, record, 24, 33.333333333);
-}
-
-void ExpectSameState(host::Instance &a, host::Instance &b) {
-  ASSERT_EQ(a.ParamCount(), b.ParamCount());
-  for (PF_ParamIndex i = 1; i < a.ParamCount(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(a.DynamicStreamFlags(i), b.DynamicStreamFlags(i));
-    const auto sa = a.Stream(i), sb = b.Stream(i);
-    ASSERT_EQ(sa.has_value(), sb.has_value());
-    if (!sa) continue;
-    EXPECT_EQ(sa->constant(), sb->constant());
-    ASSERT_EQ(sa->keyframes().size(), sb->keyframes().size());
-    for (std::size_t k = 0; k < sa->keyframes().size(); ++k) {
-      EXPECT_EQ(host::CompareTimes(sa->keyframes()[k].time, sb->keyframes()[k].time), 0);
-      EXPECT_EQ(sa->keyframes()[k].value, sb->keyframes()[k].value);
-    }
-  }
-  EXPECT_EQ(HandleBytes(a.host(), a.Records().Value(kArbDataIndex)),
-            HandleBytes(b.host(), b.Records().Value(kArbDataIndex)));
-}
-
-TEST(InstanceLifecycle, DuplicateCopiesStateAndRecordsIndependently) {
-  SetUpInstance s = MakeInstance();
-  ChangeEverything(s);
-  const int live = s.host->Handles().LiveCount();
-  std::unique_ptr<host::Instance> twin;
-  ASSERT_EQ(s.instance->Duplicate(&twin), 0);
-  ExpectSameState(*s.instance, *twin);
-  EXPECT_EQ(s.host->Handles().LiveCount(), live + 2) << "a default and a value of its own";
-  EXPECT_NE(twin->Records().Value(kArbDataIndex), s.instance->Records().Value(kArbDataIndex));
-  SetField(*s.host, s.instance->Records().Value(kArbDataIndex), 0, std::uint16_t{8});
-  EXPECT_EQ(Field<std::uint16_t>(HandleBytes(*s.host, twin->Records().Value(kArbDataIndex)), 0), 7);
-  twin.reset();
-  EXPECT_EQ(s.host->Handles().LiveCount(), live) << "a dropped instance disposes its records";
-  s.instance.reset();
-  EXPECT_EQ(s.host->Handles().LiveCount(), 1);
-}
-
-TEST(InstanceProject, RefusesWhatIsNotAProjectOfThisEffect) {
-  SetUpInstance s = MakeInstance();
-  std::vector<std::uint8_t> good;
-  ASSERT_EQ(host::SaveProject(*s.instance, &good), 0);
-  auto with = [&](std::size_t offset, std::uint8_t byte) {
-    std::vector<std::uint8_t> b = good;
-    b[offset] = byte;
-    return b;
-  };
-  const std::vector<std::uint8_t> bad[] = {{},
-                                           {good.begin(), good.end() - 1},
-                                           with(0, 'X'),
-                                           with(4, 2),
-                                           with(16, 0xFF) /* the first identifier */};
-  for (const auto &bytes : bad) {
-    EXPECT_THROW(host::LoadProject(*s.instance, bytes), std::runtime_error) << bytes.size();
-  }
-  std::vector<std::uint8_t> longer = good;
-  longer.push_back(0);
-  EXPECT_THROW(host::LoadProject(*s.instance, longer), std::runtime_error);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Parameter setup through EffectMain: identifiers and the fixed rows as the host stores them,
-// the Premiere Pro variant, and what each kind of refusal leaves the host holding.
+// Parameter setup through EffectMain: the Premiere Pro variant, and what each kind of refusal
+// leaves the host holding. The rows themselves are what every other test runs on.
 #include <string>
 
 #include "instance_fixture.h"
@@ -9,54 +9,6 @@ namespace huewarp::testing {
 namespace {
 
 using host::FaultKind;
-
-std::string Name(const PF_ParamDef &def) { return def.name; }
-
-struct FixedRow {
-  int index;
-  A_long id;
-  PF_ParamType type;
-  const char *name;
-  PF_ParamFlags flags;
-  PF_ParamUIFlags ui_flags;
-};
-
-constexpr FixedRow kFixedRows[] = {
-    {1, 1, PF_Param_POPUP, "Input Range", 0x200, 0},
-    {2, 2, PF_Param_ANGLE, "Input Range Offset", 0x240, 0},
-    {3, 420, PF_Param_CHECKBOX, "Flip Input Range", 0x200, 0},
-    {4, 3, PF_Param_POPUP, "Values Over 1", 0x200, 0},
-    {5, 4, PF_Param_COLOR, "Output Range", 0x240, 0x2},
-    {6, 5, PF_Param_COLOR, "Color", 0x242, 0},
-    {7, 6, PF_Param_FLOAT_SLIDER, "Position", 0x242, 0},
-    {8, 7, PF_Param_FLOAT_SLIDER, "Alpha Position", 0x242, 0},
-    {9, 8, PF_Param_FLOAT_SLIDER, "Alpha Value", 0x242, 0},
-    {10, 9, PF_Param_CHECKBOX, "Lock Alpha Handles", 0x242, 0},
-    {11, 10, PF_Param_CHECKBOX, "Discrete Color Transitions", 0x200, 0},
-    {12, 11, PF_Param_FLOAT_SLIDER, "Cycle Scale", 0x240, 0},
-    {13, 12, PF_Param_CHECKBOX, "Smooth Wrap", 0x200, 0},
-    {14, 13, PF_Param_GROUP_START, "Colors", 0x20, 0},
-    {215, 14, PF_Param_GROUP_END, "", 0, 0},
-    {216, 15, PF_Param_GROUP_START, "Alpha Handles", 0x20, 0},
-    {417, 16, PF_Param_GROUP_END, "", 0, 0},
-    {418, 421, PF_Param_CHECKBOX, "Composite Over Original", 0x200, 0},
-    {419, 417, PF_Param_FLOAT_SLIDER, "Blend With Original", 0x200, 0},
-    {420, 418, PF_Param_CHECKBOX, "AEGP Flags Have Been Initialize", 0x202, 0},
-    {421, 419, PF_Param_ARBITRARY_DATA, "ArbData", 0x202, 0x208},
-};
-
-TEST(ParamsSetup, FixedRows) {
-  SetUpInstance s = MakeInstance();
-  for (const FixedRow &row : kFixedRows) {
-    SCOPED_TRACE(row.index);
-    const PF_ParamDef def = s.instance->Definition(row.index);
-    EXPECT_EQ(def.uu.id, row.id);
-    EXPECT_EQ(def.param_type, row.type);
-    EXPECT_EQ(Name(def), row.name);
-    EXPECT_EQ(def.flags, row.flags);
-    EXPECT_EQ(def.ui_flags, row.ui_flags);
-  }
-}
 
 TEST(ParamsSetup, PremiereDeclaresOutputRangeAsRecordlessArbitraryData) {
   SetUpInstance s = MakeInstance({.appl_id = host::kPremierePro});

@@ -1,103 +1,15 @@
-// The plug-in shell through EffectMain: registration, About, global setup in both hosts, suite
-// access rules, and the debug trace and its capture.
-#include <cstring>
+// The plug-in shell through EffectMain: the debug trace and its capture, which no other test
+// watches. Registration, setup and suite failures are the fault sweep's.
 #include <iostream>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "AE_EffectUI.h"
-#include "host/suites/pixel_format_suite.h"
-#include "host/suites/utility_suite.h"
 #include "host_fixture.h"
-#include "shell/global_data.h"
 
 namespace huewarp::testing {
 namespace {
-
-using host::FaultKind;
-using host::FaultRule;
-
-TEST_F(HostTest, RegistrationPassesNineArgumentsAndTheHostPointer) {
-  EXPECT_EQ(host().Register(), 0);
-  const host::Registration &r = host().registration();
-  EXPECT_EQ(r.calls, 1);
-  EXPECT_EQ(r.data, reinterpret_cast<PF_PluginDataPtr>(const_cast<host::Registration *>(&r)));
-  EXPECT_EQ(r.name, "Huewarp");
-  EXPECT_EQ(r.match_name, "QuillmereHuewarp");
-  EXPECT_EQ(r.category, "Quillmere");
-  EXPECT_EQ(r.entry_point, "EffectMain");
-  EXPECT_EQ(r.kind, 0x65464B54);
-  EXPECT_EQ(r.api_major, 13);
-  EXPECT_EQ(r.api_minor, 27);
-  EXPECT_EQ(r.reserved, 8);
-}
-
-struct SetupCase {
-  const char *label;
-  int32_t appl_id;
-  bool registers;
-};
-
-class GlobalSetupTest : public ::testing::TestWithParam<SetupCase> {};
-
-TEST_P(GlobalSetupTest, FlagsVersionAndGlobalData) {
-  auto h = MakeHost({.appl_id = GetParam().appl_id});
-  const host::CommandResult r = h->GlobalSetup();
-  ASSERT_EQ(r.err, 0);
-  EXPECT_EQ(r.out.my_version, 0x00080001u);
-  EXPECT_EQ(r.out.out_flags, 0x06008440);
-  EXPECT_EQ(r.out.out_flags2, 0x08001400);
-  ASSERT_NE(r.out.global_data, nullptr);
-  ASSERT_EQ(h->Handles().Size(r.out.global_data), sizeof(GlobalData));
-  GlobalData g;
-  std::memcpy(&g, h->Handles().Data(r.out.global_data), sizeof g);
-  EXPECT_EQ(g.initialized, 1);
-  EXPECT_EQ(g.alpha_grabbed, 0);
-  if (GetParam().registers) {
-    ASSERT_EQ(host::RegisteredPluginIds(*h).size(), 1u);
-    EXPECT_EQ(g.plugin_id, host::RegisteredPluginIds(*h)[0]);
-    EXPECT_TRUE(host::PixelFormats(*h).empty());
-  } else {
-    EXPECT_TRUE(host::RegisteredPluginIds(*h).empty());
-    EXPECT_EQ(g.plugin_id, static_cast<int32_t>(0xA5A5A5A5)) << "plug-in id must not be written";
-    EXPECT_EQ(host::PixelFormatClears(*h), 1);
-    EXPECT_EQ(host::PixelFormats(*h), std::vector<int32_t>{0x61795556});
-  }
-  // The same cached suite serves new, lock and unlock: acquired once, released once.
-  EXPECT_EQ(CountCalls(r, "AcquireSuite(PF Handle Suite 2)"), 1);
-  EXPECT_EQ(CountCalls(r, "ReleaseSuite(PF Handle Suite 2)"), 1);
-  EXPECT_EQ(r.debug_output, std::vector<std::string>{""});
-}
-
-INSTANTIATE_TEST_SUITE_P(Hosts, GlobalSetupTest,
-                         ::testing::Values(SetupCase{"AfterEffects", host::kAfterEffects, true},
-                                           SetupCase{"Premiere", host::kPremierePro, false}),
-                         [](const auto &info) { return std::string(info.param.label); });
-
-TEST_F(HostTest, FlagsAreSetEvenWithoutAHandle) {
-  host().Faults().Arm({.match = "host_new_handle", .kind = FaultKind::kNull});
-  const host::CommandResult r = host().GlobalSetup();
-  EXPECT_EQ(r.err, PF_Err_INTERNAL_STRUCT_DAMAGED);
-  EXPECT_EQ(r.out.my_version, 0x00080001u);
-  EXPECT_EQ(r.out.out_flags, 0x06008440);
-  EXPECT_EQ(r.out.out_flags2, 0x08001400);
-  EXPECT_EQ(r.out.global_data, nullptr);
-}
-
-TEST_F(HostTest, MissingScopedSuiteGives13AndTheMessage) {
-  host().set_appl_id(host::kPremierePro);
-  host().Suites().Remove("PF Pixel Format Suite", 1);
-  const host::CommandResult r = host().GlobalSetup();
-  EXPECT_EQ(r.err, A_Err_MISSING_SUITE);
-  EXPECT_TRUE(r.out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
-  EXPECT_STREQ(r.out.return_msg, "Not able to acquire AEFX Suite.");
-}
-
-TEST_F(HostTest, MissingCachedSuiteGives516) {
-  host().Suites().Remove("PF Handle Suite", 2);
-  EXPECT_EQ(host().GlobalSetup().err, PF_Err_BAD_CALLBACK_PARAM);
-}
 
 TEST_F(HostTest, ThrownErrorLeavesStandardOutputAsItWas) {
   std::ostringstream mine;

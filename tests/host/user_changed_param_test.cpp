@@ -1,7 +1,6 @@
 // Change handling through the host: a user's change to a supervised parameter, what the effect
 // writes back into the proxies, the slots, their hidden flags and the ArbData record, the
-// collapsed refreshes, undo of the whole action, the one-time hiding of unused slots, Premiere
-// Pro.
+// collapsed refreshes, undo of the whole action, Premiere Pro.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -169,46 +168,6 @@ TEST(UserChangedParam, LockTiesHandlesToStopsAndUndoRestoresTheAction) {
   EXPECT_EQ(refreshed,
             (std::vector<PF_ParamIndex>{kPositionIndex, PositionSlotIndex(2), kAlphaPositionIndex,
                                         AlphaPositionSlotIndex(1), kAlphaValueIndex}));
-}
-
-TEST(UndoHistory, NamedStepsNestAndKeepOnlyUndoableChanges) {
-  SetUpInstance s = MakeInstance();
-  host::UndoStack &history = s.instance->History();
-  history.BeginUndoStep("Add Color");
-  history.BeginUndoStep("inner");
-  s.instance->SetDynamicStreamFlagFromEffect(ColorSlotIndex(7), AEGP_DynStreamFlag_HIDDEN, 1, 1);
-  history.EndUndoStep();
-  s.instance->SetDynamicStreamFlagFromEffect(ColorSlotIndex(8), AEGP_DynStreamFlag_HIDDEN, 1, 0);
-  s.instance->SetValueFromEffect(PositionSlotIndex(7), ParamValue::Float(12));
-  history.EndUndoStep();
-  EXPECT_EQ(history.UndoNames(), std::vector<std::string>{"Add Color"});
-  ASSERT_EQ(history.Undo(), 0);
-  EXPECT_FALSE(s.instance->IsHidden(ColorSlotIndex(7)));
-  EXPECT_TRUE(s.instance->IsHidden(ColorSlotIndex(8)));
-  EXPECT_EQ(Float(s, PositionSlotIndex(7)), 25);
-  // An effect's write outside any step is a step of its own, and forgets what was undone.
-  s.instance->SetValueFromEffect(PositionSlotIndex(9), ParamValue::Float(1));
-  EXPECT_TRUE(history.RedoNames().empty());
-  EXPECT_EQ(history.UndoNames(), std::vector<std::string>{"Position 9"});
-}
-
-TEST(SlotVisibility, FirstDrawHidesSlotsSixToHundredAndTheFlagNotUndoably) {
-  SetUpInstance s = MakeInstance();
-  ASSERT_EQ(host::SendEvent(*s.instance, host::DrawEvent({0, 0, 300, 280})).command.err, 0);
-  for (int n = 1; n <= kMaxSlots; ++n) {
-    for (PF_ParamIndex i : {ColorSlotIndex(n), PositionSlotIndex(n), AlphaPositionSlotIndex(n),
-                            AlphaValueSlotIndex(n)}) {
-      ASSERT_EQ(s.instance->IsHidden(i), n > 5) << i;
-    }
-  }
-  EXPECT_TRUE(s.instance->IsHidden(kFlagsInitializedIndex));
-  EXPECT_EQ(s.instance->ValueAt(kFlagsInitializedIndex, 0).AsInt(), 1);
-  // Only the value can be undone.
-  ASSERT_EQ(s.instance->History().UndoNames().size(), 1u);
-  ASSERT_EQ(s.instance->History().Undo(), 0);
-  EXPECT_EQ(s.instance->ValueAt(kFlagsInitializedIndex, 0).AsInt(), 0);
-  EXPECT_TRUE(s.instance->IsHidden(AlphaValueSlotIndex(kMaxSlots)));
-  EXPECT_TRUE(s.instance->IsHidden(kFlagsInitializedIndex));
 }
 
 TEST(UserChangedParam, PremiereProOnlyRefreshes) {

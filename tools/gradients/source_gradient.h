@@ -67,7 +67,7 @@ SourceGradient LinearStops(std::string name, const std::vector<double> &position
                            const std::vector<Rgba> &colors, bool premultiplied = false);
 
 /// The float nearest `x`. Out of line on purpose: GCC 12 at -O2 vectorises a loop of such
-/// conversions into code that leaves some values unrounded.
+/// conversions into code that leaves some values unrounded (tools/gcc12_float_repro.cpp shows it).
 [[gnu::noinline]] float NearestFloat(double x);
 
 /// Moves every position to the nearest value the effect's 32-bit positions hold, so that an edge
