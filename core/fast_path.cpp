@@ -1,8 +1,11 @@
 #include "core/fast_path.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <memory>
 #include <new>
+#include <optional>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -108,6 +111,152 @@ bool Representative(Reads reads, std::size_t key, PF_PixelFloat &levels) {
   return c <= m;
 }
 
+/// Which monotone piece of GradientPosition the value v falls in: over values of one piece the
+/// position is monotone (the offset is one rounded addition, the folds are exact steps per
+/// unit). Nothing where that cannot be said cheaply (huge or infinite values).
+std::optional<std::int64_t> PositionPiece(const PreRenderData &data, float v) {
+  constexpr float kExact = 16777216.0f;  // 2^24: below it the whole part is exact
+  switch (data.valuesOver1) {
+    case kValuesOver1Wrap: {
+      const float u = v + data.offsetWrapped;
+      if (!(u < kExact)) return std::nullopt;
+      return u > 1.0f ? static_cast<std::int64_t>(u) : 0;
+    }
+    case kValuesOver1Bounce: {
+      const float u = v + data.offsetTurns;
+      const float a = std::fabs(u);
+      if (!(a < kExact)) return std::nullopt;
+      const auto whole = static_cast<std::int64_t>(a);
+      return u < 0.0f ? -1 - whole : whole;  // each unit up or down, mirrored below 0
+    }
+    default:
+      return 0;  // an addition, a clamp and the flip: monotone everywhere
+  }
+}
+
+/// The same for Cycled: below 1 the product itself, above it one fraction per unit.
+std::optional<std::int64_t> CyclePiece(float t, float cycleScale) {
+  if (cycleScale == 1.0f) return 0;
+  const float x = t * cycleScale;
+  if (!(x > 1.0f)) return 0;
+  if (!(x < 16777216.0f)) return std::nullopt;
+  return static_cast<std::int64_t>(x);
+}
+
+/// What the reference computes for one input value up to the squared colour, and the pieces it
+/// went through.
+struct ValueTrace {
+  std::optional<std::int64_t> position, cycle;
+  float t;
+  const ColorStop *lower;
+  bool interpolated;
+  float squared[3];
+};
+
+template <class Ops>
+HUEWARP_ALWAYS_INLINE ValueTrace TraceOf(const PreRenderData &data, float v,
+                                         const ListIndex *index) {
+  ValueTrace trace{PositionPiece(data, v), std::nullopt, 0, nullptr, false, {}};
+  trace.t = kernel::GradientPosition<true>(data, v);
+  trace.cycle = CyclePiece(trace.t, data.cycleScale);
+  const std::vector<ColorStop> &stops = data.colorRamp->primary;
+  if (stops.empty()) return trace;
+  const auto at = kernel::Find(stops, kernel::Cycled<true>(trace.t, data.cycleScale), index);
+  trace.lower = at.lower;
+  trace.interpolated = at.upper != nullptr;
+  const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
+  for (int k = 0; k < 3; ++k) {
+    const float lower = at.lower->*channels[k];
+    trace.squared[k] =
+        at.upper ? kernel::Interpolate<Ops>(at.f, lower, at.upper->*channels[k]) : lower;
+  }
+  return trace;
+}
+
+/// Whether every input value between the two traced ones gives one output colour at 8 bits, and
+/// which (alpha 0). Proven, not sampled: over one piece of the position and of the cycle, and one
+/// bracket of the gradient, the position and the fraction are monotone, and each interpolated
+/// square lies within 3 * 2^-24 * (|L| + |U|) of the straight line between the stops; so between
+/// the ends it lies within twice that (2^-21 * (|L| + |U|)) of the two end values the reference
+/// computes, and the rounding to a level, monotone, gives one level for the whole interval.
+bool ConstantBetween(const PreRenderData &data, const ValueTrace &a, const ValueTrace &b,
+                     PF_Pixel8 &out) {
+  if (!a.position || a.position != b.position || !a.cycle || a.cycle != b.cycle) return false;
+  const double tLow = std::min(a.t, b.t), tHigh = std::max(a.t, b.t);
+  // The smooth-wrap blends and the second list belong to the two ends of the gradient.
+  if (data.colorRamp->edgeBlend && (tLow < 0.02 || tHigh > 0.98)) return false;
+  if (a.lower != b.lower || a.interpolated != b.interpolated) return false;
+  out = {0, 0, 0, 0};
+  if (!a.lower) return true;  // no stops: black
+  const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
+  A_u_char levels[3];
+  for (int k = 0; k < 3; ++k) {
+    float low = a.squared[k], high = a.squared[k];
+    if (a.interpolated) {
+      const double ends = std::fabs(static_cast<double>(a.lower->*channels[k])) +
+                          std::fabs(static_cast<double>(a.lower[1].*channels[k]));
+      // Twice the bound, so that rounding the bounds to float cannot move them inwards.
+      const double slack = 0x1p-20 * ends + 0x1p-126;
+      low = static_cast<float>(std::min(a.squared[k], b.squared[k]) - slack);
+      high = static_cast<float>(std::max(a.squared[k], b.squared[k]) + slack);
+    }
+    if (!std::isfinite(low) || !std::isfinite(high)) return false;
+    levels[k] = kernel::Quantized<A_u_char, 255>(std::sqrt(low));
+    if (levels[k] != kernel::Quantized<A_u_char, 255>(std::sqrt(high))) return false;
+  }
+  out = {0, levels[0], levels[1], levels[2]};
+  return true;
+}
+
+/// The colour of each bucket of input values, alpha 1 where it is not proven constant. Bucket b
+/// holds [b / buckets, (b + 1) / buckets) and is proven over [b / buckets, (b + 1) / buckets],
+/// so every bound is traced once; the last one holds 1 itself.
+template <class Ops>
+HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t buckets,
+                                       const ListIndex *index, PF_Pixel8 *rgb) {
+  const float scale = static_cast<float>(buckets);
+  ValueTrace low = TraceOf<Ops>(data, 0.0f, index);
+  for (std::uint32_t b = 0; b < buckets; ++b) {
+    const ValueTrace high = TraceOf<Ops>(data, static_cast<float>(b + 1) / scale, index);
+    if (!ConstantBetween(data, low, high, rgb[b])) rgb[b].alpha = 1;
+    low = high;
+  }
+  if (!ConstantBetween(data, low, low, rgb[buckets])) rgb[buckets].alpha = 1;
+}
+
+void FillBucketsSoftware(const PreRenderData &data, std::uint32_t buckets, const ListIndex *index,
+                         PF_Pixel8 *rgb) {
+  FillBuckets<SoftwareFma>(data, buckets, index, rgb);
+}
+
+#if defined(HUEWARP_HAS_FMA_TARGET)
+__attribute__((target("fma"))) void FillBucketsHardware(const PreRenderData &data,
+                                                        std::uint32_t buckets,
+                                                        const ListIndex *index, PF_Pixel8 *rgb) {
+  FillBuckets<kernel::HardwareFma>(data, buckets, index, rgb);
+}
+#endif
+
+/// Buckets of input values for a gradient: about 32 per change of output level it makes between
+/// 0 and 1, so that most buckets hold one colour, from 2^12 to 2^16 (256 KiB,
+/// which stays in a second-level cache).
+std::uint32_t ValueBucketsFor(const PreRenderData &data) {
+  const std::vector<ColorStop> &stops = data.colorRamp->primary;
+  double changes = 1;
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
+    for (const auto channel : channels) {
+      changes += std::fabs(std::sqrt(std::fabs(stops[i].*channel)) -
+                           std::sqrt(std::fabs(stops[i - 1].*channel))) *
+                 255.0;
+    }
+  }
+  changes *= std::max(1.0, std::fabs(static_cast<double>(data.cycleScale)));
+  std::uint32_t buckets = 1u << 12;
+  while (buckets < (1u << 16) && buckets < 32.0 * changes) buckets *= 2;
+  return buckets;
+}
+
 /// The lookup per key of one depth. For kTableOutput the finished output channels; for
 /// kTableLooked the looked-up colour and alpha, finished per pixel.
 template <class Depth>
@@ -158,14 +307,33 @@ struct Table {
       rgb[key] = Depth::Out({0.0f, l.color.red, l.color.green, l.color.blue});
       if (!opaque) alphaLooked[key] = l.alpha;
     }
-    if (alphaOut) {
-      alphaKept = true;
-      for (std::size_t level = 0; level < Depth::kLevels; ++level) {
-        alphaOut[level] =
-            kernel::Quantized<Channel, Depth::kScale>(static_cast<float>(level) * Depth::kFactor);
-        alphaKept &= alphaOut[level] == level;
-      }
+    if (alphaOut) BuildAlphaOut();
+  }
+
+  void BuildAlphaOut() {
+    alphaKept = true;
+    for (std::size_t level = 0; level < Depth::kLevels; ++level) {
+      alphaOut[level] =
+          kernel::Quantized<Channel, Depth::kScale>(static_cast<float>(level) * Depth::kFactor);
+      alphaKept &= alphaOut[level] == level;
     }
+  }
+
+  // One colour per bucket of input values, or alpha 1 where it is not proven constant.
+  void BuildBuckets(const PreRenderData &data, std::uint32_t buckets, const ListIndex *index,
+                    bool hardwareFma) {
+    static_assert(std::is_same_v<Depth, Depth8>);
+    entries = buckets + 1;
+    rgb = Allocate<Pixel>(entries);
+    if (data.alphaRamp->opaque) {
+      alphaOut = Allocate<Channel>(Depth::kLevels);
+      BuildAlphaOut();
+    }
+#if defined(HUEWARP_HAS_FMA_TARGET)
+    if (hardwareFma) return FillBucketsHardware(data, buckets, index, rgb.get());
+#endif
+    (void)hardwareFma;
+    FillBucketsSoftware(data, buckets, index, rgb.get());
   }
 };
 
@@ -209,6 +377,7 @@ struct FastPath {
   FastMode mode = FastMode::kReference;
   bool hardwareFma = false;
   Reads reads = Reads::kAll;
+  float bucketScale = 0;  // kValueBuckets: buckets per unit of input value, a power of 2
   Table<Depth8> table8;
   Table<Depth16> table16;
   // Colour primary, colour secondary, alpha primary, alpha secondary.
@@ -301,8 +470,9 @@ PF_Err TableOutput(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
   } else if (table.alphaOut) {
     out->alpha = table.alphaOut[p.alpha];
   } else {
-    out->alpha = kernel::Quantized<typename Depth::Channel, Depth::kScale>(
-        table.alphaLooked[key] * (p.alpha * Depth::kFactor));
+    constexpr auto kScale = static_cast<float>(Depth::kScale);
+    out->alpha = kernel::RoundedWithoutBranches<typename Depth::Channel, Depth::kScale>(
+        table.alphaLooked[key] * (p.alpha * Depth::kFactor) * kScale);
   }
   return PF_Err_NONE;
 }
@@ -334,6 +504,42 @@ HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
   return PF_Err_NONE;
 }
 
+// The input value read once: a proven bucket gives the colour, its alpha comes from the input alpha
+// or the alpha ramp; other values are sampled whole.
+template <class Ops>
+HUEWARP_ALWAYS_INLINE PF_Err ValueBuckets(void *refcon, PF_Pixel8 *in, PF_Pixel8 *out) {
+  const auto &data = *static_cast<const PreRenderData *>(refcon);
+  const FastPath &fast = *data.fastPath;
+  const Table<Depth8> &table = fast.table8;
+  const PF_Pixel8 p = *in;
+  const float v = kernel::InputValue<Ops>(data.inputRange, Depth8::In(p));
+  if (std::bit_cast<std::uint32_t>(v) <= std::bit_cast<std::uint32_t>(1.0f)) {
+    const PF_Pixel8 e = table.rgb[static_cast<std::uint32_t>(v * fast.bucketScale)];
+    if (e.alpha == 0) {
+      A_u_char alpha;
+      if (table.alphaKept) {
+        alpha = p.alpha;
+      } else if (table.alphaOut) {
+        alpha = table.alphaOut[p.alpha];
+      } else {
+        const float t = kernel::GradientPosition<true>(data, v);
+        const float a = kernel::SampleAlphaWith<Ops, true>(*data.alphaRamp, t, data.cycleScale,
+                                                           fast.alphaIndex);
+        alpha =
+            kernel::RoundedWithoutBranches<A_u_char, 255>(a * (p.alpha * Depth8::kFactor) * 255.0f);
+      }
+      *out = e;
+      out->alpha = alpha;
+      return PF_Err_NONE;
+    }
+  }
+  return Sampling<Depth8, Ops>(refcon, in, out);
+}
+
+PF_Err ValueBucketsSoftware(void *refcon, A_long, A_long, PF_Pixel8 *in, PF_Pixel8 *out) {
+  return ValueBuckets<SoftwareFma>(refcon, in, out);
+}
+
 template <class Depth, Reads kReads, class Pixel>
 PF_Err TableLookedSoftware(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
   return TableLooked<Depth, kReads, SoftwareFma>(refcon, in, out);
@@ -350,6 +556,11 @@ template <class Depth, Reads kReads, class Pixel>
 __attribute__((target("fma"))) PF_Err TableLookedHardware(void *refcon, A_long, A_long, Pixel *in,
                                                           Pixel *out) {
   return TableLooked<Depth, kReads, kernel::HardwareFma>(refcon, in, out);
+}
+
+__attribute__((target("fma"))) PF_Err ValueBucketsHardware(void *refcon, A_long, A_long,
+                                                           PF_Pixel8 *in, PF_Pixel8 *out) {
+  return ValueBuckets<kernel::HardwareFma>(refcon, in, out);
 }
 
 template <class Depth, class Pixel>
@@ -391,6 +602,14 @@ PixelFunc<Pixel> FunctionFor(const FastPath &fast, FastMode mode, PixelFunc<Pixe
     if (mode == FastMode::kTableOutput || mode == FastMode::kTableLooked) {
       return TableFunction<Depth, Pixel>(fast.reads, mode == FastMode::kTableOutput,
                                          fast.hardwareFma, TableReads{});
+    }
+  }
+  if constexpr (std::is_same_v<Depth, Depth8>) {
+    if (mode == FastMode::kValueBuckets) {
+#if defined(HUEWARP_HAS_FMA_TARGET)
+      if (fast.hardwareFma) return ValueBucketsHardware;
+#endif
+      return ValueBucketsSoftware;
     }
   }
   if (mode == FastMode::kReference) return reference;
@@ -457,6 +676,13 @@ FastPath *NewFastPath(const PreRenderData &data, int bitdepth, std::int64_t pixe
       fast->table16.Build(data, fast->reads, output, fast->colorIndex, fast->alphaIndex);
     }
     fast->mode = output ? FastMode::kTableOutput : FastMode::kTableLooked;
+  } else if (fast->reads == Reads::kAll && bitdepth == 8 && output) {
+    const std::uint32_t buckets = ValueBucketsFor(data);
+    if (pixels >= kPixelsPerEntry * buckets) {
+      fast->table8.BuildBuckets(data, buckets, fast->colorIndex.primary, hardwareFma);
+      fast->bucketScale = static_cast<float>(buckets);
+      fast->mode = FastMode::kValueBuckets;
+    }
   }
   return fast.release();
 }

@@ -6,8 +6,10 @@
 // computed by the reference functions themselves: one level (red, green, blue, alpha, black, min
 // and max RGB), none (Min CMYK and the separators, 0 for every pixel in range), or at 8 bits a pair
 // (cyan, magenta, yellow: the channel and the maximum; Max CMYK: the minimum and the maximum).
-// Otherwise each pixel is sampled with an index per sorted list of the gradient and the
-// processor's fused multiply-add where it has one.
+// Ranges that read all three colours (intensity, hue, saturation) get at 8 bits, without composite
+// and blend, the output colour per narrow bucket of input values wherever it is proven the same
+// for the whole bucket. Otherwise each pixel is sampled with an index per sorted list of the
+// gradient and the processor's fused multiply-add where it has one.
 //
 // The FastPath belongs to the frame's record and is freed with it; the callbacks only read it, on
 // any number of threads.
@@ -49,6 +51,9 @@ enum class FastMode : std::uint8_t {
   kSampling,     ///< per pixel, with list indices and the processor's fused multiply-add
   kTableOutput,  ///< a table of finished output pixels (no composite, no blend)
   kTableLooked,  ///< a table of looked-up colours and alphas, finished per pixel
+  /// 8 bits, ranges that read all three colours, no composite or blend: the output colour per
+  /// bucket of input values where it is proven constant; the other pixels are sampled.
+  kValueBuckets,
 };
 
 /// Builds what pays for a frame of `pixels` output pixels at `bitdepth` (8, 16 or 32) from the

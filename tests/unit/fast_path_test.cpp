@@ -22,29 +22,11 @@
 namespace huewarp {
 namespace {
 
-constexpr std::int64_t kLargeFrame = 3840 * 2160;
-
 using testing::Family;
 using testing::SettingsOf;
 using testing::Stops;
 
-/// A frame's record and ramps as pre-render builds them, with the fast path it would build.
-struct Frame {
-  Frame(const Family &f, std::uint16_t inputRange, int bitdepth, bool hardware)
-      : gradient(BuildGradient(SettingsOf(f, inputRange).gradient)),
-        data(MappingRecord(SettingsOf(f, inputRange))) {
-    data.alphaRamp = &gradient.alphaRamp;
-    data.colorRamp = &gradient.colorRamp;
-    data.fastPath = NewFastPath(data, bitdepth, kLargeFrame, hardware);
-    map = SelectPixelFunctions(data);
-  }
-  ~Frame() { DeleteFastPath(data.fastPath); }
-  Frame(const Frame &) = delete;
-
-  Gradient gradient;
-  PreRenderData data;
-  PixelFunctions map{};
-};
+using testing::Frame;
 
 template <class Pixel>
 ::testing::AssertionResult SameAsReference(PreRenderData &data, Pixel in,

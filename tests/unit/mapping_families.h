@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fast_path.h"
 #include "core/gradient_settings.h"
 #include "core/pixel_mapping.h"
 
@@ -37,6 +38,26 @@ inline FrameSettings SettingsOf(const Family &f, std::uint16_t inputRange) {
   std::copy(f.handles.begin(), f.handles.end(), settings.gradient.handles.begin() + 1);
   return settings;
 }
+
+/// A frame's record and ramps as pre-render builds them, with the fast path it would build for a
+/// frame of UHD size.
+struct Frame {
+  Frame(const Family &f, std::uint16_t inputRange, int bitdepth, bool hardware)
+      : gradient(BuildGradient(SettingsOf(f, inputRange).gradient)),
+        data(MappingRecord(SettingsOf(f, inputRange))) {
+    data.alphaRamp = &gradient.alphaRamp;
+    data.colorRamp = &gradient.colorRamp;
+    data.fastPath = NewFastPath(data, bitdepth, std::int64_t{3840} * 2160, hardware);
+    map = SelectPixelFunctions(data);
+  }
+  ~Frame() { DeleteFastPath(data.fastPath); }
+  Frame(const Frame &) = delete;
+  Frame &operator=(const Frame &) = delete;
+
+  Gradient gradient;
+  PreRenderData data;
+  PixelFunctions map{};
+};
 
 /// Random colours; evenly spaced, or at random positions with every fourth one on its
 /// predecessor's position (a hard edge), in slot order.
