@@ -1,11 +1,14 @@
-// Whole 3840x2160 frames at 8, 16 and 32 bits on 1 and 2 threads, four looks, in one run:
+// Whole 3840x2160 frames at 8, 16 and 32 bits on 1 and 2 threads, the looks, on noise
+// (every channel random: the worst case for tables, branches and caches) and on a photograph
+// (scikit-image's "coffee" scaled to UHD), in one run:
 // - Effect: the render through the simulated host (smart pre-render and render, iterate suite);
 // - Copy: the effect's own plain copy (blend at 100) through the same host and iterate suite, the
 //   baseline every ratio is quoted against;
 // - Reference: the reference callbacks (per-sample binary search, software fused multiply-add)
 //   over the same frame in the host's bands of rows; its first frame must equal the effect's;
 // - OiioColorMap: OpenImageIO's ImageBufAlgo::color_map with a 256-entry map on a buffer of the
-//   same size and depth, luminance as the source.
+//   same size and depth, luminance as the source;
+// - Build: what pre-render builds for the frame (tables and indices), alone.
 #include <benchmark/benchmark.h>
 
 #include <OpenImageIO/imagebuf.h>
@@ -15,12 +18,15 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <random>
+#include <utility>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "host/render/frame.h"
 #include "host/instance/instance.h"
+#include "core/fast_path.h"
 #include "core/pixel_mapping.h"
 #include "render_fixture.h"
 
@@ -44,15 +50,56 @@ std::vector<testing::TestStop> HundredStops() {
   return stops;
 }
 
+// The gradient: 37 stops at irregular places, 12 alpha handles.
+std::vector<testing::TestStop> Stops37() {
+  std::vector<testing::TestStop> stops;
+  for (int n = 0; n < 37; ++n) {
+    const double at = 100.0 * n / 36 + (n % 3 == 1 ? 1.1 : 0);
+    stops.push_back({std::min(at, 100.0), (n * 37 % 101) / 100.0f, (n * 53 % 97) / 96.0f,
+                     (n * 11 % 31) / 30.0f});
+  }
+  return stops;
+}
+std::vector<testing::TestHandle> Handles12() {
+  std::vector<testing::TestHandle> handles;
+  for (int n = 0; n < 12; ++n) handles.push_back({100.0 * n / 11, 40.0 + (n * 29 % 61)});
+  return handles;
+}
+
+Look Look37(const char *name, std::uint16_t range) {
+  return Look{.name = name,
+              .input_range = range,
+              .cycle_scale = 2.37,
+              .stops = Stops37(),
+              .alphas = Handles12()};
+}
+
 const Look &LookOf(int which) {
   static const Look looks[] = {
       Look{.name = "default"},
       Look{.name = "stops100", .discrete = true, .stops = HundredStops()},
-      Look{.name = "hue", .input_range = kInputHue, .cycle_scale = 2, .smooth_wrap = true},
-      Look{.name = "intensity", .input_range = kInputIntensity, .composite = true, .blend = 50},
+      Look37("intensity", kInputIntensity),
+      Look37("hue", kInputHue),
+      Look37("saturation", kInputSaturation),
+      Look37("magenta", kInputMagenta),
+      Look37("maxcmyk", kInputMaxCmyk),
+      [] {
+        Look l = Look37("intensity-composite-blend", kInputIntensity);
+        l.composite = true;
+        l.blend = 50;
+        return l;
+      }(),
+      [] {
+        Look l = Look37("wrap-bounce-725", kInputMinRgb);
+        l.smooth_wrap = true;
+        l.values_over1 = kValuesOver1Bounce;
+        l.offset_degrees = 725;
+        return l;
+      }(),
   };
   return looks[which];
 }
+constexpr int kLooks = 9;
 
 struct Setup {
   std::unique_ptr<host::Host> host;
@@ -70,18 +117,39 @@ Setup MakeEffect(int threads, const Look &look) {
   return s;
 }
 
-const host::World &Picture(Depth depth) {
-  static std::map<Depth, host::World> pictures;
-  if (!pictures.count(depth)) {
+/// 0: noise, every channel random; 1: the photograph scaled to UHD, opaque.
+const host::World &Picture(Depth depth, int which) {
+  static std::map<std::pair<Depth, int>, host::World> pictures;
+  const auto key = std::make_pair(depth, which);
+  if (!pictures.count(key)) {
     host::World world(kWidth, kHeight, depth);
-    for (int y = 0; y < kHeight; ++y) {
-      for (int x = 0; x < kWidth; ++x) {
-        world.SetFloat(x, y, {1.0f, x / float(kWidth), y / float(kHeight), (x ^ y) % 256 / 255.0f});
+    if (which == 0) {
+      std::mt19937 rng(7);
+      const float levels = depth == Depth::k8 ? 255.0f : 32768.0f;
+      const auto any = [&] {
+        return depth == Depth::k32 ? static_cast<float>(rng() % 1000001) / 1e6f
+                                   : static_cast<float>(rng() % (int(levels) + 1)) / levels;
+      };
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) world.SetFloat(x, y, {any(), any(), any(), any()});
+      }
+    } else {
+      const OIIO::ImageBuf photo("/usr/lib/python3/dist-packages/skimage/data/coffee.png");
+      const OIIO::ImageBuf uhd =
+          OIIO::ImageBufAlgo::resize(photo, "", 0, OIIO::ROI(0, kWidth, 0, kHeight));
+      std::vector<float> rgb(std::size_t{kWidth} * kHeight * 3);
+      uhd.get_pixels(OIIO::ROI(0, kWidth, 0, kHeight, 0, 1, 0, 3), OIIO::TypeDesc::FLOAT,
+                     rgb.data());
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          const float *p = &rgb[(std::size_t{kWidth} * y + x) * 3];
+          world.SetFloat(x, y, {1.0f, p[0], p[1], p[2]});
+        }
       }
     }
-    pictures.emplace(depth, std::move(world));
+    pictures.emplace(key, std::move(world));
   }
-  return pictures.at(depth);
+  return pictures.at(key);
 }
 
 host::FrameResult RenderThroughHost(Setup &s, const host::World &input, host::World &output) {
@@ -94,11 +162,11 @@ void Finish(benchmark::State &state, const char *label) {
   state.SetLabel(label);
 }
 
-// Arguments: depth, look, threads.
+// Arguments: depth, look, picture, threads.
 void BM_Effect(benchmark::State &state) {
   const Depth depth = static_cast<Depth>(state.range(0));
-  Setup s = MakeEffect(static_cast<int>(state.range(2)), LookOf(static_cast<int>(state.range(1))));
-  const host::World &input = Picture(depth);
+  Setup s = MakeEffect(static_cast<int>(state.range(3)), LookOf(static_cast<int>(state.range(1))));
+  const host::World &input = Picture(depth, static_cast<int>(state.range(2)));
   host::World output(kWidth, kHeight, depth);
   for (auto _ : state) {
     if (RenderThroughHost(s, input, output).err) state.SkipWithError("render failed");
@@ -107,13 +175,13 @@ void BM_Effect(benchmark::State &state) {
   Finish(state, LookOf(static_cast<int>(state.range(1))).name);
 }
 
-// Arguments: depth, threads.
+// Arguments: depth, picture, threads.
 void BM_Copy(benchmark::State &state) {
   const Depth depth = static_cast<Depth>(state.range(0));
   Look copy;
   copy.blend = 100;
-  Setup s = MakeEffect(static_cast<int>(state.range(1)), copy);
-  const host::World &input = Picture(depth);
+  Setup s = MakeEffect(static_cast<int>(state.range(2)), copy);
+  const host::World &input = Picture(depth, static_cast<int>(state.range(1)));
   host::World output(kWidth, kHeight, depth);
   for (auto _ : state) {
     if (RenderThroughHost(s, input, output).err) state.SkipWithError("render failed");
@@ -157,13 +225,13 @@ void MapReference(const host::World &input, host::World &output, int threads, vo
   }
 }
 
-// Arguments: depth, look, threads.
+// Arguments: depth, look, picture, threads.
 void BM_Reference(benchmark::State &state) {
   const Depth depth = static_cast<Depth>(state.range(0));
-  const int threads = static_cast<int>(state.range(2));
+  const int threads = static_cast<int>(state.range(3));
   const Look &look = LookOf(static_cast<int>(state.range(1)));
   ExpectedRecord expected(look);
-  const host::World &input = Picture(depth);
+  const host::World &input = Picture(depth, static_cast<int>(state.range(2)));
   host::World output(kWidth, kHeight, depth), effect(kWidth, kHeight, depth);
   Setup s = MakeEffect(threads, look);
   MapReference(input, output, threads, &expected.record);
@@ -204,21 +272,45 @@ void BM_OiioColorMap(benchmark::State &state) {
   Finish(state, "oiio");
 }
 
+// Arguments: depth, look.
+void BM_Build(benchmark::State &state) {
+  const int depth = static_cast<int>(state.range(0));
+  const Look &look = LookOf(static_cast<int>(state.range(1)));
+  ExpectedRecord expected(look);
+  for (auto _ : state) {
+    FastPath *fast =
+        NewFastPath(expected.record, depth, int64_t{kWidth} * kHeight, HasHardwareFma());
+    benchmark::DoNotOptimize(fast);
+    DeleteFastPath(fast);
+  }
+  state.SetLabel(look.name);
+}
+
 void Frames(benchmark::internal::Benchmark *b) {
   b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.3);
 }
 
+std::vector<int64_t> AllLooks() {
+  std::vector<int64_t> looks;
+  for (int l = 0; l < kLooks; ++l) looks.push_back(l);
+  return looks;
+}
+
+BENCHMARK(BM_Build)
+    ->ArgNames({"depth", "look"})
+    ->ArgsProduct({{8, 16, 32}, AllLooks()})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Copy)
-    ->ArgNames({"depth", "threads"})
-    ->ArgsProduct({{8, 16, 32}, {1, 2}})
+    ->ArgNames({"depth", "picture", "threads"})
+    ->ArgsProduct({{8, 16, 32}, {0, 1}, {1, 2}})
     ->Apply(Frames);
 BENCHMARK(BM_Effect)
-    ->ArgNames({"depth", "look", "threads"})
-    ->ArgsProduct({{8, 16, 32}, {0, 1, 2, 3}, {1, 2}})
+    ->ArgNames({"depth", "look", "picture", "threads"})
+    ->ArgsProduct({{8, 16, 32}, AllLooks(), {0, 1}, {1, 2}})
     ->Apply(Frames);
 BENCHMARK(BM_Reference)
-    ->ArgNames({"depth", "look", "threads"})
-    ->ArgsProduct({{8, 16, 32}, {0, 1, 2, 3}, {1, 2}})
+    ->ArgNames({"depth", "look", "picture", "threads"})
+    ->ArgsProduct({{8, 16, 32}, AllLooks(), {0, 1}, {1}})
     ->Apply(Frames);
 BENCHMARK(BM_OiioColorMap)
     ->ArgNames({"depth", "threads"})

@@ -1,9 +1,13 @@
 #include "core/fast_path.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <memory>
 #include <new>
+#include <optional>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/gradient.h"
@@ -24,127 +28,312 @@ using kernel::SoftwareFma;
 
 template <class T>
 std::unique_ptr<T[]> Allocate(std::size_t count) {
-  return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
+  return std::unique_ptr<T[]>(new T[count]);
 }
 
-/// Which channel of a pixel carries the input level of a one-channel range.
-enum class Pick : std::uint8_t { kNone, kAlpha, kRed, kGreen, kBlue, kMin, kMax };
+struct RangeReads {
+  std::uint16_t range;
+  Reads reads;
+};
 
-Pick PickOf(std::uint16_t inputRange) {
-  switch (inputRange) {
-    case kInputRed:
-      return Pick::kRed;
-    case kInputGreen:
-      return Pick::kGreen;
-    case kInputBlue:
-      return Pick::kBlue;
-    case kInputAlpha:
-      return Pick::kAlpha;
-    case kInputMinRgb:
-      return Pick::kMin;
-    case kInputMaxRgb:
-    case kInputBlack:
-      return Pick::kMax;
-    default:
-      return Pick::kNone;
-  }
+// Cyan, magenta and yellow are (1 - channel - K) / M with M the largest channel; Max CMYK is that
+// of the smallest channel, and Min CMYK that of the largest, which is 0 within 0..1.
+constexpr RangeReads kRangeReads[] = {
+    {kInputIntensity, Reads::kAll},       {kInputHue, Reads::kAll},
+    {kInputSaturation, Reads::kAll},      {kInputRed, Reads::kRed},
+    {kInputGreen, Reads::kGreen},         {kInputBlue, Reads::kBlue},
+    {kInputAlpha, Reads::kAlpha},         {kInputCyan, Reads::kRedAndMax},
+    {kInputMagenta, Reads::kGreenAndMax}, {kInputYellow, Reads::kBlueAndMax},
+    {kInputBlack, Reads::kMax},           {kInputMinRgb, Reads::kMin},
+    {kInputMaxRgb, Reads::kMax},          {kInputMinCmyk, Reads::kNothing},
+    {kInputMaxCmyk, Reads::kMinAndMax},
+};
+
+/// The reads a table is keyed by; kAll has none.
+using TableReads =
+    std::integer_sequence<Reads, Reads::kNothing, Reads::kAlpha, Reads::kRed, Reads::kGreen,
+                          Reads::kBlue, Reads::kMin, Reads::kMax, Reads::kRedAndMax,
+                          Reads::kGreenAndMax, Reads::kBlueAndMax, Reads::kMinAndMax>;
+
+bool IsPair(Reads reads) { return reads >= Reads::kRedAndMax && reads <= Reads::kMinAndMax; }
+
+/// Entries of the table for `reads` at a depth of `levels`; 0 where none is kept (pairs of 16-bit
+/// levels would take 4 GiB).
+std::size_t TableEntries(Reads reads, std::size_t levels) {
+  if (reads == Reads::kNothing) return 1;
+  if (reads == Reads::kAll) return 0;
+  if (IsPair(reads)) return levels == Depth8::kLevels ? levels * levels : 0;
+  return levels;
 }
 
 // Scaling by a positive factor keeps order, so the float of the smallest level is the smallest
-// float: min and max can be taken on the integers.
-template <Pick kPick, class Pixel>
-HUEWARP_ALWAYS_INLINE unsigned LevelOf(const Pixel &p) {
-  if constexpr (kPick == Pick::kAlpha) return p.alpha;
-  if constexpr (kPick == Pick::kRed) return p.red;
-  if constexpr (kPick == Pick::kGreen) return p.green;
-  if constexpr (kPick == Pick::kBlue) return p.blue;
-  if constexpr (kPick == Pick::kMin)
-    return std::min<unsigned>(std::min<unsigned>(p.red, p.green), p.blue);
-  if constexpr (kPick == Pick::kMax)
-    return std::max<unsigned>(std::max<unsigned>(p.red, p.green), p.blue);
+// float: min and max can be taken on the integers. A pair is keyed channel * 256 + max.
+template <Reads kReads, class Pixel>
+HUEWARP_ALWAYS_INLINE unsigned KeyOf(const Pixel &p) {
+  const auto lo = [&] { return std::min<unsigned>(std::min<unsigned>(p.red, p.green), p.blue); };
+  const auto hi = [&] { return std::max<unsigned>(std::max<unsigned>(p.red, p.green), p.blue); };
+  if constexpr (kReads == Reads::kAlpha) return p.alpha;
+  if constexpr (kReads == Reads::kRed) return p.red;
+  if constexpr (kReads == Reads::kGreen) return p.green;
+  if constexpr (kReads == Reads::kBlue) return p.blue;
+  if constexpr (kReads == Reads::kMin) return lo();
+  if constexpr (kReads == Reads::kMax) return hi();
+  if constexpr (kReads == Reads::kRedAndMax) return p.red << 8 | hi();
+  if constexpr (kReads == Reads::kGreenAndMax) return p.green << 8 | hi();
+  if constexpr (kReads == Reads::kBlueAndMax) return p.blue << 8 | hi();
+  if constexpr (kReads == Reads::kMinAndMax) return lo() << 8 | hi();
   return 0;
 }
 
-template <class Pixel>
-HUEWARP_ALWAYS_INLINE unsigned LevelOf(Pick pick, const Pixel &p) {
-  switch (pick) {
-    case Pick::kAlpha:
-      return LevelOf<Pick::kAlpha>(p);
-    case Pick::kRed:
-      return LevelOf<Pick::kRed>(p);
-    case Pick::kGreen:
-      return LevelOf<Pick::kGreen>(p);
-    case Pick::kBlue:
-      return LevelOf<Pick::kBlue>(p);
-    case Pick::kMin:
-      return LevelOf<Pick::kMin>(p);
+/// A pixel whose key is `key`, as the levels it reads; false for a pair no pixel has (a channel
+/// above the maximum).
+bool Representative(Reads reads, std::size_t key, PF_PixelFloat &levels) {
+  const auto l = static_cast<float>(key);
+  if (!IsPair(reads)) {
+    levels = {l, l, l, l};  // a grey: every one-level range reads its level
+    return true;
+  }
+  const auto c = static_cast<float>(key >> 8), m = static_cast<float>(key & 0xFF);
+  switch (reads) {
+    case Reads::kRedAndMax:
+      levels = {m, c, m, 0};
+      break;
+    case Reads::kGreenAndMax:
+      levels = {m, m, c, 0};
+      break;
+    case Reads::kBlueAndMax:
+      levels = {m, m, 0, c};
+      break;
     default:
-      return LevelOf<Pick::kMax>(p);
+      levels = {m, c, m, c};
+      break;
+  }
+  return c <= m;
+}
+
+/// Which monotone piece of GradientPosition the value v falls in: over values of one piece the
+/// position is monotone (the offset is one rounded addition, the folds are exact steps per
+/// unit). Nothing where that cannot be said cheaply (huge or infinite values).
+std::optional<std::int64_t> PositionPiece(const PreRenderData &data, float v) {
+  constexpr float kExact = 16777216.0f;  // 2^24: below it the whole part is exact
+  switch (data.valuesOver1) {
+    case kValuesOver1Wrap: {
+      const float u = v + data.offsetWrapped;
+      if (!(u < kExact)) return std::nullopt;
+      return u > 1.0f ? static_cast<std::int64_t>(u) : 0;
+    }
+    case kValuesOver1Bounce: {
+      const float u = v + data.offsetTurns;
+      const float a = std::fabs(u);
+      if (!(a < kExact)) return std::nullopt;
+      const auto whole = static_cast<std::int64_t>(a);
+      return u < 0.0f ? -1 - whole : whole;  // each unit up or down, mirrored below 0
+    }
+    default:
+      return 0;  // an addition, a clamp and the flip: monotone everywhere
   }
 }
 
-/// The lookup per input level of one depth. Without composite and blend (`plain`) the finished
-/// output channels; otherwise the looked-up colour and alpha, finished per pixel.
+/// The same for Cycled: below 1 the product itself, above it one fraction per unit.
+std::optional<std::int64_t> CyclePiece(float t, float cycleScale) {
+  if (cycleScale == 1.0f) return 0;
+  const float x = t * cycleScale;
+  if (!(x > 1.0f)) return 0;
+  if (!(x < 16777216.0f)) return std::nullopt;
+  return static_cast<std::int64_t>(x);
+}
+
+/// What the reference computes for one input value up to the squared colour, and the pieces it
+/// went through.
+struct ValueTrace {
+  std::optional<std::int64_t> position, cycle;
+  float t;
+  const ColorStop *lower;
+  bool interpolated;
+  float squared[3];
+};
+
+template <class Ops>
+HUEWARP_ALWAYS_INLINE ValueTrace TraceOf(const PreRenderData &data, float v,
+                                         const ListIndex *index) {
+  ValueTrace trace{PositionPiece(data, v), std::nullopt, 0, nullptr, false, {}};
+  trace.t = kernel::GradientPosition<true>(data, v);
+  trace.cycle = CyclePiece(trace.t, data.cycleScale);
+  const std::vector<ColorStop> &stops = data.colorRamp->primary;
+  if (stops.empty()) return trace;
+  const auto at = kernel::Find(stops, kernel::Cycled<true>(trace.t, data.cycleScale), index);
+  trace.lower = at.lower;
+  trace.interpolated = at.upper != nullptr;
+  const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
+  for (int k = 0; k < 3; ++k) {
+    const float lower = at.lower->*channels[k];
+    trace.squared[k] =
+        at.upper ? kernel::Interpolate<Ops>(at.f, lower, at.upper->*channels[k]) : lower;
+  }
+  return trace;
+}
+
+/// Whether every input value between the two traced ones gives one output colour at 8 bits, and
+/// which (alpha 0). Proven, not sampled: over one piece of the position and of the cycle, and one
+/// bracket of the gradient, the position and the fraction are monotone, and each interpolated
+/// square lies within 3 * 2^-24 * (|L| + |U|) of the straight line between the stops; so between
+/// the ends it lies within twice that (2^-21 * (|L| + |U|)) of the two end values the reference
+/// computes, and the rounding to a level, monotone, gives one level for the whole interval.
+bool ConstantBetween(const PreRenderData &data, const ValueTrace &a, const ValueTrace &b,
+                     PF_Pixel8 &out) {
+  if (!a.position || a.position != b.position || !a.cycle || a.cycle != b.cycle) return false;
+  const double tLow = std::min(a.t, b.t), tHigh = std::max(a.t, b.t);
+  // The smooth-wrap blends and the second list belong to the two ends of the gradient.
+  if (data.colorRamp->edgeBlend && (tLow < 0.02 || tHigh > 0.98)) return false;
+  if (a.lower != b.lower || a.interpolated != b.interpolated) return false;
+  out = {0, 0, 0, 0};
+  if (!a.lower) return true;  // no stops: black
+  const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
+  A_u_char levels[3];
+  for (int k = 0; k < 3; ++k) {
+    float low = a.squared[k], high = a.squared[k];
+    if (a.interpolated) {
+      const double ends = std::fabs(static_cast<double>(a.lower->*channels[k])) +
+                          std::fabs(static_cast<double>(a.lower[1].*channels[k]));
+      // Twice the bound, so that rounding the bounds to float cannot move them inwards.
+      const double slack = 0x1p-20 * ends + 0x1p-126;
+      low = static_cast<float>(std::min(a.squared[k], b.squared[k]) - slack);
+      high = static_cast<float>(std::max(a.squared[k], b.squared[k]) + slack);
+    }
+    if (!std::isfinite(low) || !std::isfinite(high)) return false;
+    levels[k] = kernel::Quantized<A_u_char, 255>(std::sqrt(low));
+    if (levels[k] != kernel::Quantized<A_u_char, 255>(std::sqrt(high))) return false;
+  }
+  out = {0, levels[0], levels[1], levels[2]};
+  return true;
+}
+
+/// The colour of each bucket of input values, alpha 1 where it is not proven constant. Bucket b
+/// holds [b / buckets, (b + 1) / buckets) and is proven over [b / buckets, (b + 1) / buckets],
+/// so every bound is traced once; the last one holds 1 itself.
+template <class Ops>
+HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t buckets,
+                                       const ListIndex *index, PF_Pixel8 *rgb) {
+  const float scale = static_cast<float>(buckets);
+  ValueTrace low = TraceOf<Ops>(data, 0.0f, index);
+  for (std::uint32_t b = 0; b < buckets; ++b) {
+    const ValueTrace high = TraceOf<Ops>(data, static_cast<float>(b + 1) / scale, index);
+    if (!ConstantBetween(data, low, high, rgb[b])) rgb[b].alpha = 1;
+    low = high;
+  }
+  if (!ConstantBetween(data, low, low, rgb[buckets])) rgb[buckets].alpha = 1;
+}
+
+void FillBucketsSoftware(const PreRenderData &data, std::uint32_t buckets, const ListIndex *index,
+                         PF_Pixel8 *rgb) {
+  FillBuckets<SoftwareFma>(data, buckets, index, rgb);
+}
+
+#if defined(HUEWARP_HAS_FMA_TARGET)
+__attribute__((target("fma"))) void FillBucketsHardware(const PreRenderData &data,
+                                                        std::uint32_t buckets,
+                                                        const ListIndex *index, PF_Pixel8 *rgb) {
+  FillBuckets<kernel::HardwareFma>(data, buckets, index, rgb);
+}
+#endif
+
+/// Buckets of input values for a gradient: about 32 per change of output level it makes between
+/// 0 and 1, so that most buckets hold one colour, from 2^12 to 2^16 (256 KiB,
+/// which stays in a second-level cache).
+std::uint32_t ValueBucketsFor(const PreRenderData &data) {
+  const std::vector<ColorStop> &stops = data.colorRamp->primary;
+  double changes = 1;
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
+    for (const auto channel : channels) {
+      changes += std::fabs(std::sqrt(std::fabs(stops[i].*channel)) -
+                           std::sqrt(std::fabs(stops[i - 1].*channel))) *
+                 255.0;
+    }
+  }
+  changes *= std::max(1.0, std::fabs(static_cast<double>(data.cycleScale)));
+  std::uint32_t buckets = 1u << 12;
+  while (buckets < (1u << 16) && buckets < 32.0 * changes) buckets *= 2;
+  return buckets;
+}
+
+/// The lookup per key of one depth. For kTableOutput the finished output channels; for
+/// kTableLooked the looked-up colour and alpha, finished per pixel.
 template <class Depth>
-struct LevelTable {
+struct Table {
   using Channel = typename Depth::Channel;
   using Pixel = decltype(Depth::Out(PF_PixelFloat{}));
-  bool plain = false;
-  bool alphaKept = false;                // plain, opaque: each alpha is written back as it came
-  std::unique_ptr<Pixel[]> rgb;          // plain: the output colour, alpha 0
-  std::unique_ptr<Channel[]> alphaOut;   // plain, opaque alpha ramp: the input alpha written back
-  std::unique_ptr<float[]> alphaLooked;  // plain, other alpha ramps
-  std::unique_ptr<Looked[]> looked;      // composite or blend
-
-  bool Built() const { return rgb || looked; }
+  std::size_t entries = 0;
+  bool alphaKept = false;                // output, opaque: each alpha is written back as it came
+  std::unique_ptr<Pixel[]> rgb;          // output: the colour, alpha 0
+  std::unique_ptr<Channel[]> alphaOut;   // output, opaque: per input alpha level, what is written
+  std::unique_ptr<float[]> alphaLooked;  // output, other alpha ramps: per key
+  std::unique_ptr<Looked[]> looked;      // looked
 
   std::size_t Bytes() const {
-    const std::size_t n = Depth::kLevels;
-    return (rgb ? n * sizeof(Pixel) : 0) + (alphaOut ? n * sizeof(Channel) : 0) +
+    const std::size_t n = entries;
+    return (rgb ? n * sizeof(Pixel) : 0) + (alphaOut ? Depth::kLevels * sizeof(Channel) : 0) +
            (alphaLooked ? n * sizeof(float) : 0) + (looked ? n * sizeof(Looked) : 0);
   }
 
-  // Each level is mapped exactly as a grey pixel of that level: the one-channel ranges give it
-  // the same input value as any pixel whose picked channel has that level.
-  bool Build(const PreRenderData &data) {
-    const std::size_t n = Depth::kLevels;
+  // Each key is mapped exactly as its representative pixel: every pixel of that key has the same
+  // input value.
+  void Build(const PreRenderData &data, Reads reads, bool output, RampIndex colors,
+             RampIndex alphas) {
+    entries = TableEntries(reads, Depth::kLevels);
     const bool opaque = data.alphaRamp->opaque;
-    plain = kernel::FinishIsPlain(data);
-    if (plain) {
-      rgb = Allocate<Pixel>(n);
+    if (output) {
+      rgb = Allocate<Pixel>(entries);
       if (opaque) {
-        alphaOut = Allocate<Channel>(n);
+        alphaOut = Allocate<Channel>(Depth::kLevels);
       } else {
-        alphaLooked = Allocate<float>(n);
+        alphaLooked = Allocate<float>(entries);
       }
-      if (!rgb || !(alphaOut || alphaLooked)) return false;
     } else {
-      looked = Allocate<Looked>(n);
-      if (!looked) return false;
+      looked = Allocate<Looked>(entries);
     }
-    for (std::size_t level = 0; level < n; ++level) {
-      const float v = static_cast<float>(level) * Depth::kFactor;
-      const PF_PixelFloat grey{v, v, v, v};
-      const float t = kernel::GradientPosition<false>(
-          data, kernel::InputValue<SoftwareFma>(data.inputRange, grey));
-      const Looked l = kernel::LookUp<SoftwareFma, false>(data, t, {}, {});
-      if (!plain) {
-        looked[level] = l;
+    for (std::size_t key = 0; key < entries; ++key) {
+      PF_PixelFloat p;
+      if (!Representative(reads, key, p)) continue;  // no pixel reads it
+      const PF_PixelFloat v{p.alpha * Depth::kFactor, p.red * Depth::kFactor,
+                            p.green * Depth::kFactor, p.blue * Depth::kFactor};
+      const float t =
+          kernel::GradientPosition<true>(data, kernel::InputValue<SoftwareFma>(data.inputRange, v));
+      const Looked l = kernel::LookUp<SoftwareFma, true>(data, t, colors, alphas);
+      if (!output) {
+        looked[key] = l;
         continue;
       }
-      using kernel::Quantized;
-      rgb[level] = Depth::Out({0.0f, l.color.red, l.color.green, l.color.blue});
-      if (opaque) {
-        alphaOut[level] = Quantized<Channel, Depth::kScale>(v);
-      } else {
-        alphaLooked[level] = l.alpha;
-      }
+      rgb[key] = Depth::Out({0.0f, l.color.red, l.color.green, l.color.blue});
+      if (!opaque) alphaLooked[key] = l.alpha;
     }
-    if (alphaOut) {
-      alphaKept = true;
-      for (std::size_t level = 0; level < n; ++level) alphaKept &= alphaOut[level] == level;
+    if (alphaOut) BuildAlphaOut();
+  }
+
+  void BuildAlphaOut() {
+    alphaKept = true;
+    for (std::size_t level = 0; level < Depth::kLevels; ++level) {
+      alphaOut[level] =
+          kernel::Quantized<Channel, Depth::kScale>(static_cast<float>(level) * Depth::kFactor);
+      alphaKept &= alphaOut[level] == level;
     }
-    return true;
+  }
+
+  // One colour per bucket of input values, or alpha 1 where it is not proven constant.
+  void BuildBuckets(const PreRenderData &data, std::uint32_t buckets, const ListIndex *index,
+                    bool hardwareFma) {
+    static_assert(std::is_same_v<Depth, Depth8>);
+    entries = buckets + 1;
+    rgb = Allocate<Pixel>(entries);
+    if (data.alphaRamp->opaque) {
+      alphaOut = Allocate<Channel>(Depth::kLevels);
+      BuildAlphaOut();
+    }
+#if defined(HUEWARP_HAS_FMA_TARGET)
+    if (hardwareFma) return FillBucketsHardware(data, buckets, index, rgb.get());
+#endif
+    (void)hardwareFma;
+    FillBucketsSoftware(data, buckets, index, rgb.get());
   }
 };
 
@@ -184,10 +373,13 @@ const float *Positions(const std::vector<Entry> &list) {
 }  // namespace
 
 struct FastPath {
+  int bitdepth = 0;
+  FastMode mode = FastMode::kReference;
   bool hardwareFma = false;
-  Pick pick = Pick::kNone;
-  LevelTable<Depth8> table8;
-  LevelTable<Depth16> table16;
+  Reads reads = Reads::kAll;
+  float bucketScale = 0;  // kValueBuckets: buckets per unit of input value, a power of 2
+  Table<Depth8> table8;
+  Table<Depth16> table16;
   // Colour primary, colour secondary, alpha primary, alpha secondary.
   ListIndex lists[4] = {};
   bool listBuilt[4] = {};
@@ -196,7 +388,7 @@ struct FastPath {
   RampIndex colorIndex;
   RampIndex alphaIndex;
 
-  bool BuildIndices(const PreRenderData &data) {
+  void BuildIndices(const PreRenderData &data) {
     const ColorRamp &c = *data.colorRamp;
     const AlphaRamp &a = *data.alphaRamp;
     constexpr std::size_t kColorStride = sizeof(ColorStop) / sizeof(float);
@@ -217,7 +409,6 @@ struct FastPath {
     std::size_t total = 0;
     for (const List &l : wanted) total += l.used ? BucketsFor(l.size) : 0;
     indexStorage = Allocate<std::uint16_t>(total);
-    if (!indexStorage) return false;
     indexEntries = total;
     std::uint16_t *next = indexStorage.get();
     for (int i = 0; i < 4; ++i) {
@@ -229,18 +420,17 @@ struct FastPath {
     }
     colorIndex = {listBuilt[0] ? &lists[0] : nullptr, listBuilt[1] ? &lists[1] : nullptr};
     alphaIndex = {listBuilt[2] ? &lists[2] : nullptr, listBuilt[3] ? &lists[3] : nullptr};
-    return true;
   }
 };
 
 namespace {
 
-// Building a level costs about what mapping a pixel the slow way costs, so a table pays once the
-// frame has a good deal more pixels than the table has levels.
-constexpr std::int64_t kPixelsPerLevel = 2;
+// Building an entry costs about what mapping a pixel the slow way costs, so a table pays once the
+// frame has a good deal more pixels than the table has entries.
+constexpr std::int64_t kPixelsPerEntry = 2;
 
 template <class Depth>
-const LevelTable<Depth> &TableOf(const FastPath &fast) {
+const Table<Depth> &TableOf(const FastPath &fast) {
   if constexpr (std::is_same_v<Depth, Depth8>) {
     return fast.table8;
   } else {
@@ -265,34 +455,34 @@ PF_Err Reference(void *refcon, PF_Pixel16 *in, PF_Pixel16 *out) {
   return MapPixel16(refcon, 0, 0, in, out);
 }
 
-template <class Depth, Pick kPick, class Pixel>
-PF_Err TablePlain(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
+template <class Depth, Reads kReads, class Pixel>
+PF_Err TableOutput(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
   const auto &data = *static_cast<const PreRenderData *>(refcon);
-  const LevelTable<Depth> &table = TableOf<Depth>(*data.fastPath);
+  const Table<Depth> &table = TableOf<Depth>(*data.fastPath);
   const Pixel p = *in;
   if (BeyondWhite16(p)) return Reference(refcon, in, out);
-  const unsigned level = LevelOf<kPick>(p);
+  const unsigned key = KeyOf<kReads>(p);
   // The colour as one word, then the alpha: the input was read whole before, so the two pixels
   // may be the same.
-  *out = table.rgb[level];
+  *out = table.rgb[key];
   if (table.alphaKept) {
     out->alpha = p.alpha;
   } else if (table.alphaOut) {
     out->alpha = table.alphaOut[p.alpha];
   } else {
-    out->alpha = kernel::Quantized<typename Depth::Channel, Depth::kScale>(
-        table.alphaLooked[level] * (p.alpha * Depth::kFactor));
+    constexpr auto kScale = static_cast<float>(Depth::kScale);
+    out->alpha = kernel::RoundedWithoutBranches<typename Depth::Channel, Depth::kScale>(
+        table.alphaLooked[key] * (p.alpha * Depth::kFactor) * kScale);
   }
   return PF_Err_NONE;
 }
 
-template <class Depth, class Ops, class Pixel>
-HUEWARP_ALWAYS_INLINE PF_Err TableFinishing(void *refcon, Pixel *in, Pixel *out) {
+template <class Depth, Reads kReads, class Ops, class Pixel>
+HUEWARP_ALWAYS_INLINE PF_Err TableLooked(void *refcon, Pixel *in, Pixel *out) {
   const auto &data = *static_cast<const PreRenderData *>(refcon);
-  const FastPath &fast = *data.fastPath;
   const Pixel p = *in;
   if (BeyondWhite16(p)) return Reference(refcon, in, out);
-  const Looked &l = TableOf<Depth>(fast).looked[LevelOf(fast.pick, p)];
+  const Looked &l = TableOf<Depth>(*data.fastPath).looked[KeyOf<kReads>(p)];
   *out = Depth::OutWithoutBranches(kernel::Finish<Ops>(data, l, Depth::In(p)));
   return PF_Err_NONE;
 }
@@ -308,18 +498,51 @@ HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
     }
   }
   const auto &data = *static_cast<const PreRenderData *>(refcon);
-  RampIndex colors, alphas;
-  if (const FastPath *fast = data.fastPath) {
-    colors = fast->colorIndex;
-    alphas = fast->alphaIndex;
-  }
-  *out = Depth::OutWithoutBranches(kernel::Mapped<Ops, true>(data, Depth::In(*in), colors, alphas));
+  const FastPath &fast = *data.fastPath;
+  *out = Depth::OutWithoutBranches(
+      kernel::Mapped<Ops, true>(data, Depth::In(*in), fast.colorIndex, fast.alphaIndex));
   return PF_Err_NONE;
 }
 
-template <class Depth, class Pixel>
-PF_Err TableFinishingSoftware(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
-  return TableFinishing<Depth, SoftwareFma>(refcon, in, out);
+// The input value read once: a proven bucket gives the colour, its alpha comes from the input alpha
+// or the alpha ramp; other values are sampled whole.
+template <class Ops>
+HUEWARP_ALWAYS_INLINE PF_Err ValueBuckets(void *refcon, PF_Pixel8 *in, PF_Pixel8 *out) {
+  const auto &data = *static_cast<const PreRenderData *>(refcon);
+  const FastPath &fast = *data.fastPath;
+  const Table<Depth8> &table = fast.table8;
+  const PF_Pixel8 p = *in;
+  const float v = kernel::InputValue<Ops>(data.inputRange, Depth8::In(p));
+  if (std::bit_cast<std::uint32_t>(v) <= std::bit_cast<std::uint32_t>(1.0f)) {
+    const PF_Pixel8 e = table.rgb[static_cast<std::uint32_t>(v * fast.bucketScale)];
+    if (e.alpha == 0) {
+      A_u_char alpha;
+      if (table.alphaKept) {
+        alpha = p.alpha;
+      } else if (table.alphaOut) {
+        alpha = table.alphaOut[p.alpha];
+      } else {
+        const float t = kernel::GradientPosition<true>(data, v);
+        const float a = kernel::SampleAlphaWith<Ops, true>(*data.alphaRamp, t, data.cycleScale,
+                                                           fast.alphaIndex);
+        alpha =
+            kernel::RoundedWithoutBranches<A_u_char, 255>(a * (p.alpha * Depth8::kFactor) * 255.0f);
+      }
+      *out = e;
+      out->alpha = alpha;
+      return PF_Err_NONE;
+    }
+  }
+  return Sampling<Depth8, Ops>(refcon, in, out);
+}
+
+PF_Err ValueBucketsSoftware(void *refcon, A_long, A_long, PF_Pixel8 *in, PF_Pixel8 *out) {
+  return ValueBuckets<SoftwareFma>(refcon, in, out);
+}
+
+template <class Depth, Reads kReads, class Pixel>
+PF_Err TableLookedSoftware(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
+  return TableLooked<Depth, kReads, SoftwareFma>(refcon, in, out);
 }
 
 template <class Depth, class Pixel>
@@ -329,10 +552,15 @@ PF_Err SamplingSoftware(void *refcon, A_long, A_long, Pixel *in, Pixel *out) {
 
 #if defined(HUEWARP_HAS_FMA_TARGET)
 // The same bodies compiled for processors with the fused instruction, so that it is inlined.
-template <class Depth, class Pixel>
-__attribute__((target("fma"))) PF_Err TableFinishingHardware(void *refcon, A_long, A_long,
-                                                             Pixel *in, Pixel *out) {
-  return TableFinishing<Depth, kernel::HardwareFma>(refcon, in, out);
+template <class Depth, Reads kReads, class Pixel>
+__attribute__((target("fma"))) PF_Err TableLookedHardware(void *refcon, A_long, A_long, Pixel *in,
+                                                          Pixel *out) {
+  return TableLooked<Depth, kReads, kernel::HardwareFma>(refcon, in, out);
+}
+
+__attribute__((target("fma"))) PF_Err ValueBucketsHardware(void *refcon, A_long, A_long,
+                                                           PF_Pixel8 *in, PF_Pixel8 *out) {
+  return ValueBuckets<kernel::HardwareFma>(refcon, in, out);
 }
 
 template <class Depth, class Pixel>
@@ -342,42 +570,52 @@ __attribute__((target("fma"))) PF_Err SamplingHardware(void *refcon, A_long, A_l
 }
 #endif
 
-template <class Depth, class Pixel>
+template <class Pixel>
 using PixelFunc = PF_Err (*)(void *, A_long, A_long, Pixel *, Pixel *);
 
-template <class Depth, class Pixel>
-PixelFunc<Depth, Pixel> PlainFor(Pick pick) {
-  switch (pick) {
-    case Pick::kAlpha:
-      return TablePlain<Depth, Pick::kAlpha, Pixel>;
-    case Pick::kRed:
-      return TablePlain<Depth, Pick::kRed, Pixel>;
-    case Pick::kGreen:
-      return TablePlain<Depth, Pick::kGreen, Pixel>;
-    case Pick::kBlue:
-      return TablePlain<Depth, Pick::kBlue, Pixel>;
-    case Pick::kMin:
-      return TablePlain<Depth, Pick::kMin, Pixel>;
-    default:
-      return TablePlain<Depth, Pick::kMax, Pixel>;
+/// The table callback of `reads`, one instantiation per entry of TableReads.
+template <class Depth, class Pixel, Reads... kTable>
+PixelFunc<Pixel> TableFunction(Reads reads, bool output, bool hardware,
+                               std::integer_sequence<Reads, kTable...>) {
+  PixelFunc<Pixel> f = nullptr;
+  const auto pick = [&](auto fn, Reads r) {
+    if (r == reads) f = fn;
+  };
+  if (output) {
+    (pick(TableOutput<Depth, kTable, Pixel>, kTable), ...);
+    return f;
   }
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  if (hardware) {
+    (pick(TableLookedHardware<Depth, kTable, Pixel>, kTable), ...);
+    return f;
+  }
+#endif
+  (void)hardware;
+  (pick(TableLookedSoftware<Depth, kTable, Pixel>, kTable), ...);
+  return f;
 }
 
 template <class Depth, class Pixel>
-PixelFunc<Depth, Pixel> FunctionFor(const FastPath *fast, bool hardware) {
+PixelFunc<Pixel> FunctionFor(const FastPath &fast, FastMode mode, PixelFunc<Pixel> reference) {
   if constexpr (!std::is_same_v<Depth, DepthFloat>) {
-    if (fast && TableOf<Depth>(*fast).Built()) {
-      if (TableOf<Depth>(*fast).plain) return PlainFor<Depth, Pixel>(fast->pick);
-#if defined(HUEWARP_HAS_FMA_TARGET)
-      if (hardware) return TableFinishingHardware<Depth, Pixel>;
-#endif
-      return TableFinishingSoftware<Depth, Pixel>;
+    if (mode == FastMode::kTableOutput || mode == FastMode::kTableLooked) {
+      return TableFunction<Depth, Pixel>(fast.reads, mode == FastMode::kTableOutput,
+                                         fast.hardwareFma, TableReads{});
     }
   }
+  if constexpr (std::is_same_v<Depth, Depth8>) {
+    if (mode == FastMode::kValueBuckets) {
 #if defined(HUEWARP_HAS_FMA_TARGET)
-  if (hardware) return SamplingHardware<Depth, Pixel>;
+      if (fast.hardwareFma) return ValueBucketsHardware;
 #endif
-  (void)hardware;
+      return ValueBucketsSoftware;
+    }
+  }
+  if (mode == FastMode::kReference) return reference;
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  if (fast.hardwareFma) return SamplingHardware<Depth, Pixel>;
+#endif
   return SamplingSoftware<Depth, Pixel>;
 }
 
@@ -399,6 +637,13 @@ bool CarriesNaN(const PreRenderData &data) {
 
 }  // namespace
 
+Reads ReadsOf(std::uint16_t inputRange) {
+  for (const RangeReads &r : kRangeReads) {
+    if (r.range == inputRange) return r.reads;
+  }
+  return Reads::kNothing;
+}
+
 bool HasHardwareFma() {
 #if defined(HUEWARP_HAS_FMA_TARGET)
   static const bool has = [] {
@@ -412,21 +657,34 @@ bool HasHardwareFma() {
 }
 
 FastPath *NewFastPath(const PreRenderData &data, int bitdepth, std::int64_t pixels,
-                      bool hardwareFma) noexcept {
-  std::unique_ptr<FastPath> fast(new (std::nothrow) FastPath);
-  if (!fast) return nullptr;
+                      bool hardwareFma) {
+  auto fast = std::make_unique<FastPath>();
+  fast->bitdepth = bitdepth;
   fast->hardwareFma = hardwareFma;
-  fast->pick = PickOf(data.inputRange);
-  bool ok = true;
-  if (fast->pick != Pick::kNone && bitdepth == 8 && pixels >= kPixelsPerLevel * Depth8::kLevels) {
-    ok = fast->table8.Build(data);
-  } else if (fast->pick != Pick::kNone && bitdepth == 16 &&
-             pixels >= kPixelsPerLevel * Depth16::kLevels) {
-    ok = fast->table16.Build(data);
+  fast->reads = ReadsOf(data.inputRange);
+  if (CarriesNaN(data)) return fast.release();  // kReference
+  fast->mode = FastMode::kSampling;
+  // The tables are built with the indices too, which makes building them cheaper.
+  fast->BuildIndices(data);
+  const bool output = kernel::FinishIsPlain(data);
+  const std::size_t levels = bitdepth == 8 ? Depth8::kLevels : Depth16::kLevels;
+  const std::size_t entries = bitdepth == 32 ? 0 : TableEntries(fast->reads, levels);
+  if (entries != 0 && pixels >= kPixelsPerEntry * static_cast<std::int64_t>(entries)) {
+    if (bitdepth == 8) {
+      fast->table8.Build(data, fast->reads, output, fast->colorIndex, fast->alphaIndex);
+    } else {
+      fast->table16.Build(data, fast->reads, output, fast->colorIndex, fast->alphaIndex);
+    }
+    fast->mode = output ? FastMode::kTableOutput : FastMode::kTableLooked;
+  } else if (fast->reads == Reads::kAll && bitdepth == 8 && output) {
+    const std::uint32_t buckets = ValueBucketsFor(data);
+    if (pixels >= kPixelsPerEntry * buckets) {
+      fast->table8.BuildBuckets(data, buckets, fast->colorIndex.primary, hardwareFma);
+      fast->bucketScale = static_cast<float>(buckets);
+      fast->mode = FastMode::kValueBuckets;
+    }
   }
-  // With a table the pixels never search the gradient.
-  if (ok && !HasLevelTable(fast.get(), bitdepth)) ok = fast->BuildIndices(data);
-  return ok ? fast.release() : nullptr;
+  return fast.release();
 }
 
 void DeleteFastPath(FastPath *fast) noexcept { delete fast; }
@@ -437,18 +695,18 @@ std::size_t FastPathBytes(const FastPath *fast) {
          fast->indexEntries * sizeof(std::uint16_t);
 }
 
-bool HasLevelTable(const FastPath *fast, int bitdepth) {
-  if (!fast) return false;
-  return bitdepth == 8 ? fast->table8.Built() : bitdepth == 16 && fast->table16.Built();
+FastMode ModeOf(const PreRenderData &data, int bitdepth) {
+  const FastPath *fast = data.fastPath;
+  if (!fast || fast->mode == FastMode::kReference) return FastMode::kReference;
+  return bitdepth == fast->bitdepth ? fast->mode : FastMode::kSampling;
 }
 
 PixelFunctions SelectPixelFunctions(const PreRenderData &data) {
-  if (CarriesNaN(data)) return {MapPixel8, MapPixel16, MapPixelFloat};
-  const FastPath *fast = data.fastPath;
-  const bool hardware = fast ? fast->hardwareFma : HasHardwareFma();
-  return {FunctionFor<Depth8, PF_Pixel8>(fast, hardware),
-          FunctionFor<Depth16, PF_Pixel16>(fast, hardware),
-          FunctionFor<DepthFloat, PF_PixelFloat>(fast, hardware)};
+  if (!data.fastPath) return {MapPixel8, MapPixel16, MapPixelFloat};
+  const FastPath &fast = *data.fastPath;
+  return {FunctionFor<Depth8, PF_Pixel8>(fast, ModeOf(data, 8), MapPixel8),
+          FunctionFor<Depth16, PF_Pixel16>(fast, ModeOf(data, 16), MapPixel16),
+          FunctionFor<DepthFloat, PF_PixelFloat>(fast, ModeOf(data, 32), MapPixelFloat)};
 }
 
 }  // namespace huewarp

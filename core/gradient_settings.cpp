@@ -1,6 +1,7 @@
 #include "core/gradient_settings.h"
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace huewarp {
@@ -31,6 +32,22 @@ Gradient BuildGradient(const GradientSettings &settings) {
                               settings.valuesOver1 == kValuesOver1Wrap);
   return {ColorRamp(stops, wrap_active, edge_blend, cycle),
           AlphaRamp(handles, wrap_active, edge_blend, cycle)};
+}
+
+PreRenderData MappingRecord(const FrameSettings &settings) {
+  const GradientSettings &g = settings.gradient;
+  PreRenderData record{};
+  record.pixelFormat = PF_PixelFormat_INVALID;
+  record.inputRange = settings.inputRange;
+  record.valuesOver1 = static_cast<std::uint16_t>(g.valuesOver1 & 0xFFFF);
+  record.offsetWrapped = OffsetWrapped(g.offset);
+  record.offsetTurns = OffsetTurns(g.offset);
+  record.cycleScale = static_cast<float>(g.cycleScale);
+  record.smoothWrap = g.smoothWrap;
+  record.flip = settings.flip;
+  record.composite = settings.composite;
+  record.blend = static_cast<float>(settings.blend * 0.01);
+  return record;
 }
 
 }  // namespace huewarp

@@ -53,4 +53,19 @@ struct GradientSettings {
 /// The ramps of the shown stops and handles, in slot order before sorting. Throws std::bad_alloc.
 Gradient BuildGradient(const GradientSettings &settings);
 
+/// Everything a rendered frame's pixels depend on, as pre-render reads the parameters.
+struct FrameSettings {
+  GradientSettings gradient;
+  std::uint16_t inputRange = kInputMinRgb;
+  bool flip = false;
+  bool composite = false;
+  /// "Blend With Original", percent.
+  double blend = 0;
+};
+
+/// The per-frame record's mapping fields for `settings` (units and rounding of each parameter);
+/// no ramps, no fast path, no output world yet. The one place these rules live, for pre-render,
+/// tests, fuzzers and benchmarks alike.
+PreRenderData MappingRecord(const FrameSettings &settings);
+
 }  // namespace huewarp

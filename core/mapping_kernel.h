@@ -44,13 +44,17 @@ struct SoftwareFma {
 /// equals SoftwareFma for every result that is a number. Which of two NaN operands an operation
 /// passes on depends on how it was compiled, so a NaN result is recomputed by the software one.
 /// The double form is used on products of floats only, where the software one is exact too.
+/// The instruction is written out, not asked of the compiler, so that it is inlined into the
+/// generic templates too (a function compiled for the instruction set is not).
 struct HardwareFma {
-  __attribute__((target("fma"))) static float Fma(float a, float b, float c) {
-    const float r = __builtin_fmaf(a, b, c);
+  HUEWARP_ALWAYS_INLINE static float Fma(float a, float b, float c) {
+    float r = c;
+    asm("vfmadd231ss %2, %1, %0" : "+x"(r) : "x"(a), "x"(b));
     return r == r ? r : SoftwareFmaCall(a, b, c);
   }
-  __attribute__((target("fma"))) static double Fma(double a, double b, double c) {
-    const double r = __builtin_fma(a, b, c);
+  HUEWARP_ALWAYS_INLINE static double Fma(double a, double b, double c) {
+    double r = c;
+    asm("vfmadd231sd %2, %1, %0" : "+x"(r) : "x"(a), "x"(b));
     return r == r ? r : SoftwareFmaCall(a, b, c);
   }
 };

@@ -31,22 +31,23 @@ PreRenderDataPtr NewPreRenderData() {
   auto *data = static_cast<PreRenderData *>(std::malloc(sizeof(PreRenderData)));
   if (!data) return nullptr;
   // Fields not read because of an error must still hold something defined.
-  *data = PreRenderData{};
-  data->pixelFormat = PF_PixelFormat_INVALID;
-  data->inputRange = kInputMinRgb;
-  data->valuesOver1 = kValuesOver1Bounce;
-  data->cycleScale = 1.0f;
+  *data = MappingRecord(FrameSettings{});
   return PreRenderDataPtr(data);
 }
 
-void MakeFrameObjects(PreRenderData &record, const GradientSettings &settings, int bitdepth,
+void MakeFrameObjects(PreRenderData &record, const FrameSettings &settings, int bitdepth,
                       std::int64_t pixels, PF_Err &err) {
+  record = MappingRecord(settings);  // a fresh record owns nothing yet
   Allocating(err, [&] {
-    Gradient gradient = BuildGradient(settings);
+    Gradient gradient = BuildGradient(settings.gradient);
     record.alphaRamp = new AlphaRamp(std::move(gradient.alphaRamp));
     record.colorRamp = new ColorRamp(std::move(gradient.colorRamp));
   });
-  if (!err) record.fastPath = NewFastPath(record, bitdepth, pixels, HasHardwareFma());
+  if (err) return;
+  // Without memory for its tables the frame renders through the reference callbacks, same bits.
+  PF_Err tables = PF_Err_NONE;
+  Allocating(tables,
+             [&] { record.fastPath = NewFastPath(record, bitdepth, pixels, HasHardwareFma()); });
 }
 
 }  // namespace huewarp

@@ -30,12 +30,11 @@ using PreRenderDataPtr = std::unique_ptr<PreRenderData, PreRenderDataDeleter>;
 /// out of memory.
 PreRenderDataPtr NewPreRenderData();
 
-/// Gives the record the ramps of `settings` and then, unless `err` is set, the fast path for a
-/// frame of `pixels` pixels at `bitdepth`. The record's other fields must be final, since the
-/// tables are built from them. No memory for the ramps sets `err`, and what was made stays in the
-/// record for the release; no memory for the tables leaves none, and the frame renders the slower
-/// way with the same pixels.
-void MakeFrameObjects(PreRenderData &record, const GradientSettings &settings, int bitdepth,
+/// Fills a record that owns nothing yet: its mapping fields from `settings`, the ramps and then,
+/// unless `err` is set, the fast path for a frame of `pixels` pixels at `bitdepth`. No memory for
+/// the ramps sets `err`, and what was made stays in the record for the release; no memory for the
+/// tables leaves none, and the frame renders the slower way with the same pixels.
+void MakeFrameObjects(PreRenderData &record, const FrameSettings &settings, int bitdepth,
                       std::int64_t pixels, PF_Err &err);
 
 struct FrameObjectsReleaser {

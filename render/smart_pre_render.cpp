@@ -124,33 +124,28 @@ PF_Err SmartPreRender(PF_InData *in_data, PF_OutData *out_data, PF_PreRenderExtr
     err = PF_Err_OUT_OF_MEMORY;  // no record to read
   }
 
-  GradientSettings gradient;
-  data->inputRange = static_cast<std::uint16_t>(params.Int(kInputRangeIndex, kInputMinRgb));
-  data->flip = params.Int(kFlipInputRangeIndex, 0) != 0;
+  FrameSettings settings;
+  GradientSettings &gradient = settings.gradient;
+  settings.inputRange = static_cast<std::uint16_t>(params.Int(kInputRangeIndex, kInputMinRgb));
+  settings.flip = params.Int(kFlipInputRangeIndex, 0) != 0;
   gradient.discrete = params.Int(kDiscreteColorTransitionsIndex, 0) != 0;
 
   ScopedSuite<PF_ColorParamSuite1> colors(in_data, kColorParamSuite, out_data);
 
   gradient.offset = params.Int(kInputRangeOffsetIndex, 0);
-  data->offsetWrapped = OffsetWrapped(gradient.offset);
-  data->offsetTurns = OffsetTurns(gradient.offset);
   gradient.cycleScale = params.Float(kCycleScaleIndex, 1.0);
-  data->cycleScale = static_cast<float>(gradient.cycleScale);
-  data->valuesOver1 =
-      static_cast<std::uint16_t>(params.Int(kValuesOver1Index, kValuesOver1Bounce) & 0xFFFF);
-  gradient.valuesOver1 = data->valuesOver1;
-  data->smoothWrap = params.Int(kSmoothWrapIndex, 0) != 0;
-  gradient.smoothWrap = data->smoothWrap;
+  gradient.valuesOver1 = params.Int(kValuesOver1Index, kValuesOver1Bounce) & 0xFFFF;
+  gradient.smoothWrap = params.Int(kSmoothWrapIndex, 0) != 0;
 
   ReadColorStops(in_data, colors.get(), streams, color_slots, err, gradient);
 
-  data->composite = params.Int(kCompositeOverOriginalIndex, 0) != 0;
-  data->blend = static_cast<float>(params.Float(kBlendWithOriginalIndex, 0.0) * 0.01);
+  settings.composite = params.Int(kCompositeOverOriginalIndex, 0) != 0;
+  settings.blend = params.Float(kBlendWithOriginalIndex, 0.0);
 
   ReadAlphaHandles(in_data, streams, alpha_slots, err, gradient);
 
   // Built from what was read even after a failure; the host frees it with the record.
-  MakeFrameObjects(*data, gradient, extra->input->bitdepth,
+  MakeFrameObjects(*data, settings, extra->input->bitdepth,
                    RequestedPixels(extra->input->output_request.rect), err);
 
   if (!err) {

@@ -135,35 +135,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   using namespace huewarp::fuzz;
   FuzzInput in({data, size});
 
-  PreRenderData frame{};
-  frame.inputRange = in.Take<std::uint16_t>();
-  frame.valuesOver1 = in.Take<std::uint16_t>();
+  FrameSettings settings;
+  settings.inputRange = in.Take<std::uint16_t>();
+  settings.gradient.valuesOver1 = in.Take<std::uint16_t>();
   const auto switches = in.Take<std::uint8_t>();
-  frame.flip = switches & kFlip;
-  frame.composite = switches & kComposite;
-  frame.smoothWrap = switches & kSmoothWrap;
-  GradientSettings settings{.discrete = (switches & kDiscrete) != 0,
-                            .smoothWrap = frame.smoothWrap,
-                            .valuesOver1 = frame.valuesOver1};
+  settings.flip = switches & kFlip;
+  settings.composite = switches & kComposite;
+  settings.gradient.smoothWrap = switches & kSmoothWrap;
+  settings.gradient.discrete = switches & kDiscrete;
+  // Raw offsets replace the angle's below; only whether the offset is 0 reaches the ramps.
+  float rawTurns = 0, rawWrapped = 0;
   if (switches & kOffsetAsAngle) {
-    settings.offset = in.Take<PF_Fixed>();
-    frame.offsetTurns = OffsetTurns(settings.offset);
-    frame.offsetWrapped = OffsetWrapped(settings.offset);
+    settings.gradient.offset = in.Take<PF_Fixed>();
   } else {
-    frame.offsetTurns = in.Take<float>();
-    frame.offsetWrapped = in.Take<float>();
-    // Only whether the offset is 0 reaches the ramps.
-    settings.offset = frame.offsetWrapped != 0.0f;
+    rawTurns = in.Take<float>();
+    rawWrapped = in.Take<float>();
+    settings.gradient.offset = rawWrapped != 0.0f;
   }
-  frame.cycleScale = switches & kCycleScaleSlider
-                         ? static_cast<float>(Slider(in.Take<std::uint16_t>(), 0.01, 20))
-                         : in.Take<float>();
-  settings.cycleScale = frame.cycleScale;
-  frame.blend = switches & kBlendSlider ? Fraction(in) : in.Take<float>();
-  const bool deliverable = TakeGradient(in, settings) && Within(frame.cycleScale, 0.01f, 20) &&
-                           Within(frame.blend, 0, 1);
+  settings.gradient.cycleScale =
+      switches & kCycleScaleSlider ? static_cast<float>(Slider(in.Take<std::uint16_t>(), 0.01, 20))
+                                   : in.Take<float>();
+  const float rawBlend = switches & kBlendSlider ? Fraction(in) : in.Take<float>();
+  PreRenderData frame = MappingRecord(settings);
+  frame.blend = rawBlend;
+  if (!(switches & kOffsetAsAngle)) {
+    frame.offsetTurns = rawTurns;
+    frame.offsetWrapped = rawWrapped;
+  }
+  const bool deliverable = TakeGradient(in, settings.gradient) &&
+                           Within(frame.cycleScale, 0.01f, 20) && Within(frame.blend, 0, 1);
 
-  Gradient gradient = BuildGradient(settings);
+  Gradient gradient = BuildGradient(settings.gradient);
   frame.alphaRamp = &gradient.alphaRamp;
   frame.colorRamp = &gradient.colorRamp;
 

@@ -114,20 +114,20 @@ inline GradientSettings GradientSettingsOf(const Look &look, GradientUse use) {
   return settings;
 }
 
+/// Everything pre-render reads for the look.
+inline FrameSettings FrameSettingsOf(const Look &look) {
+  return {.gradient = GradientSettingsOf(look, GradientUse::kRender),
+          .inputRange = look.input_range,
+          .flip = look.flip,
+          .composite = look.composite,
+          .blend = look.blend};
+}
+
 /// The frame record the look should produce, built with the core alone.
 struct ExpectedRecord {
   explicit ExpectedRecord(const Look &look)
-      : gradient(BuildGradient(GradientSettingsOf(look, GradientUse::kRender))) {
-    record = PreRenderData{};
-    record.inputRange = look.input_range;
-    record.valuesOver1 = look.values_over1;
-    record.offsetWrapped = OffsetWrapped(OffsetOf(look));
-    record.offsetTurns = OffsetTurns(OffsetOf(look));
-    record.cycleScale = static_cast<float>(look.cycle_scale);
-    record.flip = look.flip;
-    record.composite = look.composite;
-    record.blend = static_cast<float>(look.blend * 0.01);
-    record.smoothWrap = look.smooth_wrap;
+      : gradient(BuildGradient(FrameSettingsOf(look).gradient)),
+        record(MappingRecord(FrameSettingsOf(look))) {
     record.alphaRamp = &gradient.alphaRamp;
     record.colorRamp = &gradient.colorRamp;
   }

@@ -17,97 +17,16 @@
 #include "core/gradient_settings.h"
 #include "core/mapping_kernel.h"
 #include "core/pixel_mapping.h"
+#include "mapping_families.h"
 
 namespace huewarp {
 namespace {
 
-constexpr std::int64_t kLargeFrame = 3840 * 2160;
+using testing::Family;
+using testing::SettingsOf;
+using testing::Stops;
 
-struct Family {
-  const char *name;
-  std::vector<StopSetting> stops;
-  std::vector<HandleSetting> handles;
-  bool discrete = false, smoothWrap = false, composite = false, flip = false;
-  float cycleScale = 1, blend = 0;
-  std::uint16_t valuesOver1 = kValuesOver1Bounce;
-  PF_Fixed degrees = 0;
-};
-
-std::vector<StopSetting> Stops(int count, std::uint32_t seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<float> unit(0, 1);
-  std::vector<StopSetting> stops;
-  for (int i = 0; i < count; ++i) {
-    const float r = unit(rng), g = unit(rng), b = unit(rng);
-    stops.push_back({true, r, g, b, count == 1 ? 50 : 100.0 * i / (count - 1)});
-  }
-  return stops;
-}
-
-const std::vector<StopSetting> kDefault = {{true, 0.059f, 0.165f, 0.329f, 0},
-                                           {true, 0.471f, 0.235f, 0.831f, 25},
-                                           {true, 0.020f, 0.902f, 0.843f, 50},
-                                           {true, 0.980f, 0.576f, 0.855f, 75},
-                                           {true, 0.141f, 0.376f, 0.800f, 100}};
-const std::vector<HandleSetting> kOpaque = {{true, 0, 100}, {true, 100, 100}};
-const std::vector<HandleSetting> kVarying = {{true, 10, 0}, {true, 60, 80}, {true, 90, 30}};
-
-std::vector<Family> Families() {
-  return {
-      {"Default", kDefault, kOpaque},
-      {"TwoStops", Stops(2, 1), kOpaque},
-      {"HundredStops", Stops(100, 2), kVarying},
-      {"Discrete", Stops(7, 3), kVarying, true},
-      {"SmoothWrapHalf", kDefault, kVarying, false, true, false, false, 0.5f},
-      {"SmoothWrapTwo", kDefault, kVarying, false, true, false, false, 2},
-      {"SmoothWrapDiscreteThree", Stops(9, 4), kVarying, true, true, false, false, 3},
-      {"ClampOffset", kDefault, kOpaque, false, false, false, false, 1, 0, kValuesOver1Clamp, 90},
-      {"WrapOffset", kDefault, kOpaque, false, true, false, false, 1, 0, kValuesOver1Wrap, -90},
-      {"BounceTurnFlip", kDefault, kVarying, false, false, false, true, 1, 0, kValuesOver1Bounce,
-       360},
-      {"Composite", kDefault, kVarying, false, false, true},
-      {"Blend", kDefault, kOpaque, false, false, false, false, 1, 0.375f},
-      {"CompositeBlendCycle", Stops(5, 5), kVarying, false, false, true, false, 2.5f, 0.5f,
-       kValuesOver1Wrap, 45},
-  };
-}
-
-GradientSettings SettingsOf(const Family &f) {
-  GradientSettings settings{.discrete = f.discrete,
-                            .smoothWrap = f.smoothWrap,
-                            .cycleScale = f.cycleScale,
-                            .offset = f.degrees * 65536,
-                            .valuesOver1 = f.valuesOver1};
-  std::copy(f.stops.begin(), f.stops.end(), settings.stops.begin() + 1);
-  std::copy(f.handles.begin(), f.handles.end(), settings.handles.begin() + 1);
-  return settings;
-}
-
-/// A frame's record and ramps as pre-render builds them, with the fast path it would build.
-struct Frame {
-  Frame(const Family &f, std::uint16_t inputRange, int bitdepth, bool hardware)
-      : gradient(BuildGradient(SettingsOf(f))) {
-    data.inputRange = inputRange;
-    data.valuesOver1 = f.valuesOver1;
-    data.offsetTurns = OffsetTurns(f.degrees * 65536);
-    data.offsetWrapped = OffsetWrapped(f.degrees * 65536);
-    data.cycleScale = f.cycleScale;
-    data.flip = f.flip;
-    data.composite = f.composite;
-    data.blend = f.blend;
-    data.smoothWrap = f.smoothWrap;
-    data.alphaRamp = &gradient.alphaRamp;
-    data.colorRamp = &gradient.colorRamp;
-    data.fastPath = NewFastPath(data, bitdepth, kLargeFrame, hardware);
-    map = SelectPixelFunctions(data);
-  }
-  ~Frame() { DeleteFastPath(data.fastPath); }
-  Frame(const Frame &) = delete;
-
-  Gradient gradient;
-  PreRenderData data{};
-  PixelFunctions map{};
-};
+using testing::Frame;
 
 template <class Pixel>
 ::testing::AssertionResult SameAsReference(PreRenderData &data, Pixel in,
@@ -139,7 +58,9 @@ void PrintTo(const LevelCase &c, std::ostream *os) { *os << c.family.name << c.b
 class EveryLevel : public ::testing::TestWithParam<LevelCase> {};
 
 // Each level once as a grey pixel and once in each channel of an otherwise random pixel, so that
-// every table entry is read under every channel pick; 16 bits add channels above white.
+// every one-level entry is read under every channel; 16 bits add channels above white. At 8 bits
+// every pair of levels also comes as each rotation of (a, b, a level between), so every entry of
+// each two-level table is read.
 template <class Pixel, int kMax>
 void CheckEveryLevel(Frame &frame, PF_Err (*fast)(void *, A_long, A_long, Pixel *, Pixel *),
                      PF_Err (*reference)(void *, A_long, A_long, Pixel *, Pixel *), int beyond,
@@ -159,6 +80,19 @@ void CheckEveryLevel(Frame &frame, PF_Err (*fast)(void *, A_long, A_long, Pixel 
           << "range " << frame.data.inputRange << ", level " << level;
     }
   }
+  const Reads reads = ReadsOf(frame.data.inputRange);
+  if (kMax != 255 || reads < Reads::kRedAndMax || reads == Reads::kAll) return;
+  for (int a = 0; a <= kMax; ++a) {
+    for (int b = 0; b <= kMax; ++b) {
+      const auto ca = static_cast<Channel>(a), cb = static_cast<Channel>(b);
+      const auto mid = static_cast<Channel>(std::min(a, b) + rng() % (std::abs(a - b) + 1));
+      const Pixel pixels[] = {{any(), ca, cb, mid}, {any(), mid, ca, cb}, {any(), cb, mid, ca}};
+      for (const Pixel &p : pixels) {
+        ASSERT_TRUE(SameAsReference(frame.data, p, fast, reference))
+            << "range " << frame.data.inputRange << ", levels " << a << " " << b;
+      }
+    }
+  }
 }
 
 TEST_P(EveryLevel, GivesTheReferencePixel) {
@@ -167,15 +101,18 @@ TEST_P(EveryLevel, GivesTheReferencePixel) {
     for (bool hardware : {false, true}) {
       if (hardware && !HasHardwareFma()) continue;
       Frame frame(c.family, range, c.bitdepth, hardware);
-      const bool oneChannel =
-          (range >= 5 && range <= 8) || range == 13 || range == 15 || range == 16;
-      ASSERT_EQ(HasLevelTable(frame.data.fastPath, c.bitdepth), oneChannel) << range;
+      // Every range but those reading all three colours has a table at 8 bits; at 16 bits not
+      // the pairs either.
+      const Reads reads = ReadsOf(range);
+      const bool table = reads != Reads::kAll && (c.bitdepth == 8 || reads < Reads::kRedAndMax);
+      const FastMode mode = ModeOf(frame.data, c.bitdepth);
+      ASSERT_EQ(mode == FastMode::kTableOutput || mode == FastMode::kTableLooked, table) << range;
       if (c.bitdepth == 8) {
         CheckEveryLevel<PF_Pixel8, 255>(frame, frame.map.map8, MapPixel8, 0, 1);
       } else {
         // Without a table the levels are sampled; the random pixels test covers those ranges.
         CheckEveryLevel<PF_Pixel16, 32768>(frame, frame.map.map16, MapPixel16, 32767,
-                                           oneChannel ? 1 : 13);
+                                           table ? 1 : 13);
       }
     }
   }
@@ -183,7 +120,7 @@ TEST_P(EveryLevel, GivesTheReferencePixel) {
 
 std::vector<LevelCase> LevelCases() {
   std::vector<LevelCase> cases;
-  for (const Family &f : Families()) {
+  for (const Family &f : testing::FullFamily()) {
     for (int depth : {8, 16}) cases.push_back({f, depth});
   }
   return cases;
@@ -191,7 +128,7 @@ std::vector<LevelCase> LevelCases() {
 
 INSTANTIATE_TEST_SUITE_P(Families, EveryLevel, ::testing::ValuesIn(LevelCases()),
                          [](const auto &info) {
-                           return std::string(info.param.family.name) + "_" +
+                           return info.param.family.name + "_" +
                                   std::to_string(info.param.bitdepth);
                          });
 
@@ -214,7 +151,7 @@ float AnyFloat(std::mt19937 &rng) {
 TEST(FastPath, RandomPixelsAndGradientsGiveTheReferencePixel) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<float> unit(0, 1);
-  std::vector<Family> families = Families();
+  std::vector<Family> families = testing::FullFamily();
   for (int g = 0; g < 40; ++g) {
     Family f{"Random", Stops(1 + rng() % 40, rng()), {}};
     for (int i = 0, n = 1 + rng() % 12; i < n; ++i)
