@@ -239,7 +239,7 @@ TEST_F(GradientFiles, TooFewStopsWidenTheBoundAndSaySo) {
   EXPECT_LE(fit.stops.size(), 6u);
   EXPECT_GT(fit.color_error, kStep);
   EXPECT_NEAR(Measure(turbo, fit).color, fit.color_error, kStep / 4);
-  EXPECT_EQ(FitSummary("turbo", fit, 1).find_first_of("\n"), std::string::npos);
+  EXPECT_EQ(FitSummary("turbo", fit, 1).find('\n'), std::string::npos);
   EXPECT_NE(FitSummary("turbo", fit, 1).find("turbo needs more stops"), std::string::npos);
   EXPECT_EQ(FitSummary("turbo", fit, 64).find("needs more"), std::string::npos);
 }

@@ -202,9 +202,11 @@ class Fitter {
 
   /// Knots for samples [from, to), ending at `end` with the colour just below it when the piece
   /// stops at an edge. Each knot reaches as far as some straight run of mixed values stays
-  /// within the band of every sample on the way (the slopes allowed narrow sample by sample);
-  /// it then takes the source's own value there when the slopes allow it (so that a source the
-  /// effect can show exactly is kept exactly), else the middle of what they allow.
+  /// within the band of every sample on the way (the slopes allowed narrow sample by sample).
+  /// Of the values the slopes allow there, and of the source's own value as far as a run to it
+  /// goes, it takes the one from which the next knot reaches furthest, preferring the source's
+  /// own value at the furthest point (so that a source the effect can show exactly is kept
+  /// exactly), then the middle.
   void Piece(std::vector<Knot> &knots, std::size_t from, std::size_t to, std::optional<float> end,
              double tolerance) const {
     const std::size_t count = to - from + (end ? 1 : 0);
@@ -212,18 +214,21 @@ class Fitter {
     auto colour = [&](std::size_t i) {
       return i < to - from ? samples_.source[from + i] : ColorBefore(source_, *end);
     };
-    if (count == 0) return;
-    knots.push_back(At(t(0), colour(0)));
-    std::size_t at = 0;
-    while (at + 1 < count) {
-      const Knot &start = knots.back();
-      std::array<double, 3> base{}, low{}, high{}, kept_low{}, kept_high{};
+    using Values = std::array<double, 3>;
+    struct Run {
+      std::size_t reach;
+      Values low, high;       ///< The mixed values allowed at `reach`.
+      std::size_t own_reach;  ///< The furthest sample whose own value is allowed.
+    };
+    // The furthest sample a straight run from `value` at sample `at` reaches.
+    auto scan = [&](std::size_t at, const Knot &start) {
+      Values base{}, low{}, high{};
       for (int ch = 0; ch < kind_.channels; ++ch) {
         base[ch] = Mixed(start.value[ch]);
         low[ch] = -std::numeric_limits<double>::infinity();
         high[ch] = std::numeric_limits<double>::infinity();
       }
-      std::size_t reach = at;
+      Run run{at, base, base, at};
       for (std::size_t i = at + 1; i < count; ++i) {
         const double dt = double(t(i)) - double(t(at));
         const Rgba c = colour(i);
@@ -235,26 +240,56 @@ class Fitter {
           open = low[ch] <= high[ch];
         }
         if (!open) break;
-        reach = i;
-        kept_low = low;
-        kept_high = high;
+        run.reach = i;
+        bool own = true;
+        for (int ch = 0; ch < kind_.channels; ++ch) {
+          run.low[ch] = base[ch] + low[ch] * dt;
+          run.high[ch] = base[ch] + high[ch] * dt;
+          const double mine = Mixed(kind_.Target(c, ch));
+          own = own && run.low[ch] <= mine && mine <= run.high[ch];
+        }
+        if (own) run.own_reach = i;
       }
-      if (reach == at) {
+      return run;
+    };
+    if (count == 0) return;
+    knots.push_back(At(t(0), colour(0)));
+    std::size_t at = 0;
+    Run run = scan(at, knots.back());
+    while (at + 1 < count) {
+      if (run.reach == at) {
         // Not even the next sample is in reach (a jump kept inside the piece): step onto it.
         knots.push_back(At(t(at + 1), colour(at + 1)));
-        ++at;
+        run = scan(++at, knots.back());
         continue;
       }
-      Knot next{t(reach), {}};
-      const double dt = double(t(reach)) - double(t(at));
-      const Rgba target = colour(reach);
-      for (int ch = 0; ch < kind_.channels; ++ch) {
-        const double lo = base[ch] + kept_low[ch] * dt, hi = base[ch] + kept_high[ch] * dt;
-        const double own = Mixed(kind_.Target(target, ch));
-        next.value[ch] = Parameter(lo <= own && own <= hi ? own : (lo + hi) / 2);
+      const Rgba target = colour(run.reach);
+      auto candidate = [&](double share, bool own) {
+        Knot k{t(run.reach), {}};
+        for (int ch = 0; ch < kind_.channels; ++ch) {
+          const double lo = run.low[ch], hi = run.high[ch];
+          const double mine = Mixed(kind_.Target(target, ch));
+          k.value[ch] = Parameter(own && lo <= mine && mine <= hi ? mine : lo + (hi - lo) * share);
+        }
+        return k;
+      };
+      Knot best = candidate(0.5, true);
+      std::size_t best_at = run.reach;
+      Run next = scan(run.reach, best);
+      auto consider = [&](std::size_t i, const Knot &k) {
+        const Run further = scan(i, k);
+        if (further.reach > next.reach) std::tie(best, best_at, next) = std::tuple{k, i, further};
+      };
+      if (next.reach + 1 < count) {
+        for (const double share : {0.5, 0.25, 0.75, 0.0, 1.0})
+          consider(run.reach, candidate(share, false));
+        // Or a knot on the source itself, as far as a run to it goes.
+        if (run.own_reach > at)
+          consider(run.own_reach, At(t(run.own_reach), colour(run.own_reach)));
       }
-      knots.push_back(next);
-      at = reach;
+      knots.push_back(best);
+      at = best_at;
+      run = next;
     }
   }
 
