@@ -53,7 +53,16 @@ CLI::Validator Within(T low, T high) {
       "");
 }
 
-/// Help lines wrapped at the width of the original help, continuing under their column.
+/// Bits per channel, as --depth takes them.
+const CLI::Validator kDepths(
+    [](std::string &input) -> std::string {
+      return input == "8" || input == "16" || input == "32" ? ""
+                                                            : "'" + input + "' is not 8, 16 or 32";
+    },
+    "");
+
+/// Help text broken into lines that fit 100 columns beside the option names; CLI11 indents the
+/// continuation lines under the first.
 std::string Wrap(const std::string &text) {
   constexpr std::size_t kWidth = 58;
   std::string out, line;
@@ -178,7 +187,7 @@ void AddRender(CLI::App &app, CommandLine &c, Files &files, std::vector<std::str
       .add_option("--depth", c.depth,
                   "bits per channel of the render and the output (default: the input's)")
       ->type_name("8|16|32")
-      ->check(CLI::IsMember({8, 16, 32}).description(""));
+      ->check(kDepths);
   render
       .add_option("--frames", c.frames,
                   "render these frames: \"0-47\", \"1-3,5,7-20:2\" (every second of 7 to 20); an "
@@ -248,7 +257,7 @@ void AddChart(CLI::App &app, CommandLine &c, Files &files, std::string &size) {
           ""));
   chart.add_option("--depth", c.depth, "bits per channel (8)")
       ->type_name("8|16|32")
-      ->check(CLI::IsMember({8, 16, 32}).description(""));
+      ->check(kDepths);
 }
 
 }  // namespace
