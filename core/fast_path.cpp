@@ -255,7 +255,7 @@ HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t 
   const float scale = static_cast<float>(buckets);
   const auto fill = [&](std::uint32_t b, const ValueTrace &low, const ValueTrace &high) {
     const bool constant = ConstantBetween(data, low, high, rgb[b]);
-    if (!constant) rgb[b].alpha = 1;
+    if (!constant) rgb[b] = {1, 0, 0, 0};
     if (fullAlpha && !(constant && FullAlphaBetween(data, low, high, fullAlpha[b]))) {
       fullAlpha[b] = 256;
     }
