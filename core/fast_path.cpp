@@ -260,10 +260,30 @@ HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t 
       fullAlpha[b] = 256;
     }
   };
+  // Four buckets at a time first: what holds over the four holds over each, and most groups of a
+  // smooth gradient are proven whole, which saves tracing their inner bounds.
+  constexpr std::uint32_t kGroup = 4;
   ValueTrace low = TraceOf<Ops>(data, 0.0f, colors, alphas);
-  for (std::uint32_t b = 0; b < buckets; ++b) {
-    const ValueTrace high = TraceOf<Ops>(data, static_cast<float>(b + 1) / scale, colors, alphas);
-    fill(b, low, high);
+  for (std::uint32_t g = 0; g < buckets; g += kGroup) {
+    const ValueTrace high =
+        TraceOf<Ops>(data, static_cast<float>(g + kGroup) / scale, colors, alphas);
+    PF_Pixel8 colour;
+    std::uint16_t alpha = 0;
+    if (ConstantBetween(data, low, high, colour) &&
+        (!fullAlpha || FullAlphaBetween(data, low, high, alpha))) {
+      std::fill(rgb + g, rgb + g + kGroup, colour);
+      if (fullAlpha) std::fill(fullAlpha + g, fullAlpha + g + kGroup, alpha);
+    } else {
+      ValueTrace from = low;
+      for (std::uint32_t b = g; b < g + kGroup; ++b) {
+        const ValueTrace to =
+            b + 1 < g + kGroup
+                ? TraceOf<Ops>(data, static_cast<float>(b + 1) / scale, colors, alphas)
+                : high;
+        fill(b, from, to);
+        from = to;
+      }
+    }
     low = high;
   }
   fill(buckets, low, low);
