@@ -96,10 +96,11 @@ const Look &LookOf(int which) {
         l.offset_degrees = 725;
         return l;
       }(),
+      Look{.name = "intensity-5-stops", .input_range = kInputIntensity},
   };
   return looks[which];
 }
-constexpr int kLooks = 9;
+constexpr int kLooks = 10;
 
 struct Setup {
   std::unique_ptr<host::Host> host;

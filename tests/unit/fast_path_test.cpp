@@ -23,10 +23,8 @@ namespace huewarp {
 namespace {
 
 using testing::Family;
-using testing::SettingsOf;
-using testing::Stops;
-
 using testing::Frame;
+using testing::Stops;
 
 template <class Pixel>
 ::testing::AssertionResult SameAsReference(PreRenderData &data, Pixel in,

@@ -110,13 +110,10 @@ inline std::vector<Family> CompactFamily() {
 inline std::vector<Family> FullFamily() {
   std::vector<Family> families = CompactFamily();
   const std::vector<Family> more = {
-      {"Default", kDefaultStops, kOpaque},
-      {"TwoStops", Stops(2, 1), kOpaque},
       {"HundredStops", Stops(100, 2), kVarying},
       {"SmoothWrapHalf", kDefaultStops, kVarying, false, true, false, false, 0.5f},
       {"SmoothWrapTwo", kDefaultStops, kVarying, false, true, false, false, 2},
       {"SmoothWrapDiscreteThree", Stops(9, 4), kVarying, true, true, false, false, 3},
-      {"CompositeOpaque", kDefaultStops, kOpaque, false, false, true},
       {"CompositeBlendCycle", Stops(5, 5), kVarying, false, false, true, false, 2.5f, 0.5f,
        kValuesOver1Wrap, 45},
   };
