@@ -119,8 +119,9 @@ for i in "${!files[@]}"; do
   restore
   by=
   [[ $verdict == caught ]] &&
-    by=$(grep -m1 -oE '[0-9]+ - [^ ]+ \([A-Za-z]+' "$log.tests.log" | sed -E 's/^[0-9]+ - //')
-  printf '%-9s %2d  %s%s\n' "$verdict" "$number" "${lines[$i]}" "${by:+   [$by)]}"
+    by=$(sed -n '/tests FAILED:/{n;p;q}' "$log.tests.log" |
+      sed -E 's/^[[:space:]]*[0-9]+ - //; s/ +# GetParam\(\)[^(]*/ /')
+  printf '%-9s %2d  %s%s\n' "$verdict" "$number" "${lines[$i]}" "${by:+   [$by]}"
 done
 # Put the restored files' objects back, so the build directory matches the tree.
 ((check_only)) || build_tree "$build/mutations/final-build.log"
