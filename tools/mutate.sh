@@ -8,7 +8,7 @@
 #
 # -b: the build directory (default build/mutate, configured here as a release build without
 # benchmarks); -j: parallel builds and tests (default 2); -l: only check the anchors; pattern:
-# only faults whose line contains it. Logs of each run are kept in <build-dir>/mutations/.
+# only faults whose line matches this extended regular expression. Logs of each run are kept in <build-dir>/mutations/.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,7 +41,7 @@ occurrences() {
 declare -a files originals replacements lines
 while IFS= read -r line || [[ -n $line ]]; do
   [[ -z $line || $line == \#* ]] && continue
-  [[ -n $pattern && $line != *"$pattern"* ]] && continue
+  [[ -n $pattern && ! $line =~ $pattern ]] && continue
   IFS=$'\t' read -r file original replacement <<<"$line"
   files+=("$file")
   originals+=("${original//\\n/$'\n'}")
