@@ -8,7 +8,8 @@
 #
 # -b: the build directory (default build/mutate, configured here as a release build without
 # benchmarks); -j: parallel builds and tests (default 2); -l: only check the anchors; pattern:
-# only faults whose line matches this extended regular expression. Logs of each run are kept in <build-dir>/mutations/.
+# only faults whose line matches this extended regular expression. Logs of each run are kept in
+# <build-dir>/mutations/.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
