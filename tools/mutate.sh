@@ -8,7 +8,8 @@
 #
 # -b: the build directory (default build/mutate, configured here as a release build without
 # benchmarks); -j: parallel builds and tests (default 2); -l: only check the anchors; pattern:
-# only faults whose line contains it. Logs of each run are kept in <build-dir>/mutations/.
+# only faults whose line matches this extended regular expression. Logs of each run are kept in
+# <build-dir>/mutations/.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,7 +42,7 @@ occurrences() {
 declare -a files originals replacements lines
 while IFS= read -r line || [[ -n $line ]]; do
   [[ -z $line || $line == \#* ]] && continue
-  [[ -n $pattern && $line != *"$pattern"* ]] && continue
+  [[ -n $pattern && ! $line =~ $pattern ]] && continue
   IFS=$'\t' read -r file original replacement <<<"$line"
   files+=("$file")
   originals+=("${original//\\n/$'\n'}")
@@ -119,8 +120,9 @@ for i in "${!files[@]}"; do
   restore
   by=
   [[ $verdict == caught ]] &&
-    by=$(grep -m1 -oE '[0-9]+ - [^ ]+ \([A-Za-z]+' "$log.tests.log" | sed -E 's/^[0-9]+ - //')
-  printf '%-9s %2d  %s%s\n' "$verdict" "$number" "${lines[$i]}" "${by:+   [$by)]}"
+    by=$(sed -n '/tests FAILED:/{n;p;q}' "$log.tests.log" |
+      sed -E 's/^[[:space:]]*[0-9]+ - //; s/ +# GetParam\(\)[^(]*/ /')
+  printf '%-9s %2d  %s%s\n' "$verdict" "$number" "${lines[$i]}" "${by:+   [$by]}"
 done
 # Put the restored files' objects back, so the build directory matches the tree.
 ((check_only)) || build_tree "$build/mutations/final-build.log"

@@ -255,6 +255,7 @@ bool DrawnLit(const host::Drawing &drawing, Element element) {
       const int which = element == Element::kColorPlus ? 0 : 3;
       const bool lit = fills.at(which == 0 ? 0 : 1).color == Grey(kButtonLitFill);
       EXPECT_EQ(texts.at(which).color, Grey(lit ? 0.1098f : 0.5647f));
+      EXPECT_EQ(texts.at(which).origin.x, x + (which == 0 ? 1.25f : 2.75f));  // "+" and "-"
       return lit;
     }
   }
