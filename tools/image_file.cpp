@@ -208,7 +208,7 @@ void WriteImage(const World &world, PendingFile &file, const OIIO::TypeDesc &for
       spec.set_format(OIIO::TypeDesc::UINT16);
     }
   }
-  if (!out->open(file.temp_path(), spec)) {
+  if (!file.Opening([&](const std::string &temp) { return out->open(temp, spec); })) {
     throw ToolError("cannot write " + Quoted(file.path()) + ": " + Renamed(out->geterror(), file));
   }
 

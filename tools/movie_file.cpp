@@ -750,7 +750,7 @@ MovieWriter::MovieWriter(PendingFile &file, const MovieOutput &settings, int wid
   s.OpenEncoder(codec, format, width, height);
   s.AddVideoStream();
   s.AddAudioStreams();
-  s.WriteHeader(file.temp_path());
+  file.Opening([&](const std::string &temp) { s.WriteHeader(temp); });
   s.PrepareFrames(format, width, height);
 }
 

@@ -21,8 +21,7 @@ namespace huewarp::tool {
 namespace {
 
 // Temporary files that exist right now. An interrupt is taken by one thread, under the same lock
-// that creating and forgetting a file take, so no file can appear after the cleanup has run.
-std::mutex g_mutex;
+// that creating, opening and forgetting a file take, so no file can appear after the cleanup.
 std::set<std::string> g_live;
 
 sigset_t Interrupts() {
@@ -36,7 +35,7 @@ sigset_t Interrupts() {
   int signal_number = 0;
   while (sigwait(&set, &signal_number) != 0) {
   }
-  std::lock_guard lock(g_mutex);
+  std::lock_guard lock(PendingFile::LiveFilesLock());
   for (const std::string &path : g_live) unlink(path.c_str());
   // Ends the process with the signal's own status; the lock is never released.
   std::signal(signal_number, SIG_DFL);
@@ -49,6 +48,11 @@ sigset_t Interrupts() {
 }
 
 }  // namespace
+
+std::mutex &PendingFile::LiveFilesLock() {
+  static std::mutex lock;
+  return lock;
+}
 
 void TakeInterrupts() {
   const sigset_t set = Interrupts();
@@ -72,7 +76,7 @@ PendingFile::PendingFile(std::string path) : path_(std::move(path)) {
     const std::string name = ".huewarp-" + std::to_string(getpid()) + "-" +
                              std::to_string(counter++) + "-" + destination.filename().string();
     temp_path_ = (destination.parent_path() / name).string();
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(PendingFile::LiveFilesLock());
     const int fd = open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       close(fd);
@@ -89,13 +93,13 @@ PendingFile::PendingFile(std::string path) : path_(std::move(path)) {
 
 PendingFile::~PendingFile() {
   if (temp_path_.empty() || committed_) return;
-  std::lock_guard lock(g_mutex);
+  std::lock_guard lock(PendingFile::LiveFilesLock());
   std::remove(temp_path_.c_str());
   g_live.erase(temp_path_);
 }
 
 void PendingFile::Commit() {
-  std::lock_guard lock(g_mutex);
+  std::lock_guard lock(PendingFile::LiveFilesLock());
   if (std::rename(temp_path_.c_str(), path_.c_str()) != 0) {
     throw ToolError("cannot write " + Quoted(path_) + ": " + std::strerror(errno));
   }

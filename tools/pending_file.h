@@ -4,6 +4,7 @@
 // removes the temporary file and leaves whatever was at the destination untouched.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace huewarp::tool {
@@ -26,6 +27,17 @@ class PendingFile {
   const std::string &temp_path() const { return temp_path_; }
   /// Renames the temporary file to the destination; throws ToolError naming the destination.
   void Commit();
+
+  /// Runs `open`, a writer opening temp_path() by name (which creates the file again if it is
+  /// gone), under the interrupt's lock: a cleanup between the two would leave the file behind.
+  template <class Open>
+  decltype(auto) Opening(Open &&open) const {
+    std::lock_guard lock(LiveFilesLock());
+    return open(temp_path_);
+  }
+
+  /// Taken by creating, forgetting and opening temporary files, and for good by an interrupt.
+  static std::mutex &LiveFilesLock();
 
  private:
   std::string path_;

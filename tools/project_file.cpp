@@ -251,7 +251,7 @@ void SaveProjectFile(host::Instance &instance, const std::string &path) {
 
   PendingFile file(path);
   {
-    std::ofstream out(file.temp_path());
+    std::ofstream out = file.Opening([](const std::string &temp) { return std::ofstream(temp); });
     out << document.dump(1) << "\n";
     out.close();
     if (!out) throw ToolError("cannot write " + Quoted(path) + ": " + std::strerror(errno));
