@@ -275,7 +275,8 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
   app.require_subcommand(0, 1);
   app.get_formatter()->column_width(34);
   app.add_option("--module", c.module,
-                 "the effect module (default: $HUEWARP_MODULE, else the installed one, else the built one)")
+                 "the effect module (default: $HUEWARP_MODULE, else the installed one, else "
+                 "the built one)")
       ->type_name("PATH");
   app.add_flag("--version", c.version, "print the tool's version and the module's");
   AddRender(app, c, files, sets, keys);
