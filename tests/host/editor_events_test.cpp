@@ -122,14 +122,18 @@ INSTANTIATE_TEST_SUITE_P(
                       CursorCase{"TitleArea", PF_EA_PARAM_TITLE, {kMidH, kMidV}, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Hiding a slot answers the first error of its flag write and of giving the stream back.
 TEST(EditorFaults, FirstDrawStopsAtAFailedSlotHiding) {
-  SetUpInstance s = MakeInstance();
-  s.host->Faults().Arm({.match = "AEGP_SetDynamicStreamFlag", .occurrence = 7, .code = 77});
-  const host::EventResult r = Draw(s);
-  EXPECT_EQ(r.command.err, 77);
-  EXPECT_EQ(r.extra.evt_out_flags, PF_EO_NONE);
-  EXPECT_EQ(Count(r.command.calls, "AcquireSuite(DRAWBOT"), 0);
-  EXPECT_TRUE(r.drawing->operations().empty());
+  for (const char *op : {"AEGP_SetDynamicStreamFlag", "AEGP_DisposeStream"}) {
+    SCOPED_TRACE(op);
+    SetUpInstance s = MakeInstance();
+    s.host->Faults().Arm({.match = op, .occurrence = 7, .code = 77});
+    const host::EventResult r = Draw(s);
+    EXPECT_EQ(r.command.err, 77);
+    EXPECT_EQ(r.extra.evt_out_flags, PF_EO_NONE);
+    EXPECT_EQ(Count(r.command.calls, "AcquireSuite(DRAWBOT"), 0);
+    EXPECT_TRUE(r.drawing->operations().empty());
+  }
 }
 
 #ifdef HUEWARP_HAVE_CAIRO
