@@ -1,5 +1,7 @@
 #include "tools/gradients/css_color.h"
 
+#include "tools/gradients/named_colors.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -11,11 +13,6 @@
 
 namespace huewarp::tool {
 namespace {
-
-struct NamedColor {
-  const char *name;
-  std::uint32_t rgb;
-};
 
 // The CSS named colours (CSS Color Module Level 4), sorted by name.
 constexpr NamedColor kNames[] = {
@@ -314,12 +311,7 @@ std::optional<Rgba> ParseCssColor(const std::string &text) {
     if (function == "hsl" || function == "hsla") return Hsl(parts);
     return std::nullopt;
   }
-  const auto *named = std::lower_bound(
-      std::begin(kNames), std::end(kNames), s,
-      [](const NamedColor &n, const std::string &key) { return key.compare(n.name) > 0; });
-  if (named == std::end(kNames) || s != named->name) return std::nullopt;
-  return Rgba{(named->rgb >> 16 & 0xff) / 255.0, (named->rgb >> 8 & 0xff) / 255.0,
-              (named->rgb & 0xff) / 255.0, 1};
+  return LookUpName(kNames, s);
 }
 
 }  // namespace huewarp::tool

@@ -3,6 +3,8 @@
 // "gray" is 190 and "green" 0/255/0, unlike CSS.
 #include "tools/gradients/x11_colors.h"
 
+#include "tools/gradients/named_colors.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -11,11 +13,6 @@
 
 namespace huewarp::tool {
 namespace {
-
-struct NamedColor {
-  const char *name;
-  std::uint32_t rgb;
-};
 
 // Sorted by name; the grey levels are computed.
 constexpr NamedColor kNames[] = {
@@ -490,12 +487,7 @@ std::optional<Rgba> X11Color(std::string_view name) {
     const double grey = std::floor(level * 2.55 + 0.5) / 255;
     return Rgba{grey, grey, grey, 1};
   }
-  const auto *named = std::lower_bound(
-      std::begin(kNames), std::end(kNames), name,
-      [](const NamedColor &n, std::string_view key) { return std::string_view(n.name) < key; });
-  if (named == std::end(kNames) || name != named->name) return std::nullopt;
-  return Rgba{(named->rgb >> 16 & 0xff) / 255.0, (named->rgb >> 8 & 0xff) / 255.0,
-              (named->rgb & 0xff) / 255.0, 1};
+  return LookUpName(kNames, name);
 }
 
 }  // namespace huewarp::tool
