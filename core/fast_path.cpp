@@ -555,7 +555,7 @@ HUEWARP_ALWAYS_INLINE PF_Err TableLooked(void *refcon, Pixel *in, Pixel *out) {
   const Pixel p = *in;
   if (BeyondWhite16(p)) return Reference(refcon, in, out);
   const Looked &l = TableOf<Depth>(*data.fastPath).looked[KeyOf<kReads>(p)];
-  *out = Depth::OutWithoutBranches(kernel::Finish<Ops>(data, l, Depth::In(p)));
+  *out = Depth::OutWithoutBranches(kernel::Finish<Ops>(data, l, Depth::InPacked(p)));
   return PF_Err_NONE;
 }
 
@@ -564,15 +564,14 @@ HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
   if constexpr (std::is_same_v<Pixel, PF_PixelFloat>) {
     // Which of two NaNs an operation passes on is the compiler's choice: a pixel that brings its
     // own NaNs goes through the reference code itself.
-    if (std::isnan(in->alpha) | std::isnan(in->red) | std::isnan(in->green) |
-        std::isnan(in->blue)) {
+    if (kernel::CarriesNaN(*in)) {
       return MapPixelFloat(refcon, 0, 0, in, out);
     }
   }
   const auto &data = *static_cast<const PreRenderData *>(refcon);
   const FastPath &fast = *data.fastPath;
   *out = Depth::OutWithoutBranches(
-      kernel::Mapped<Ops, true>(data, Depth::In(*in), fast.colorIndex, fast.alphaIndex));
+      kernel::Mapped<Ops, true>(data, Depth::InPacked(*in), fast.colorIndex, fast.alphaIndex));
   return PF_Err_NONE;
 }
 
@@ -584,7 +583,7 @@ HUEWARP_ALWAYS_INLINE PF_Err ValueBuckets(void *refcon, PF_Pixel8 *in, PF_Pixel8
   const FastPath &fast = *data.fastPath;
   const Table<Depth8> &table = fast.table8;
   const PF_Pixel8 p = *in;
-  const float v = kernel::InputValue<Ops>(data.inputRange, Depth8::In(p));
+  const float v = kernel::InputValue<Ops>(data.inputRange, Depth8::InPacked(p));
   if (std::bit_cast<std::uint32_t>(v) <= std::bit_cast<std::uint32_t>(1.0f)) {
     const auto bucket = static_cast<std::uint32_t>(v * fast.bucketScale);
     const PF_Pixel8 e = table.rgb[bucket];

@@ -9,7 +9,12 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#endif
 
 #include "AE_Effect.h"
 #include "core/fused_multiply_add.h"
@@ -27,6 +32,7 @@ namespace huewarp::kernel {
 
 /// The project's own correctly rounded fused multiply-add: any processor.
 struct SoftwareFma {
+  static constexpr bool kPacked = false;  // scalar code only
   static float Fma(float a, float b, float c) { return FusedMultiplyAdd(a, b, c); }
   static double Fma(double a, double b, double c) { return FusedMultiplyAdd(a, b, c); }
 };
@@ -40,6 +46,16 @@ struct SoftwareFma {
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+/// The software operation on each of four lanes.
+[[gnu::noinline]] inline __m128 SoftwareFmaCall(__m128 a, __m128 b, __m128 c) {
+  alignas(16) float x[4], y[4], z[4];
+  _mm_store_ps(x, a);
+  _mm_store_ps(y, b);
+  _mm_store_ps(z, c);
+  for (int i = 0; i < 4; ++i) z[i] = FusedMultiplyAdd(x[i], y[i], z[i]);
+  return _mm_load_ps(z);
+}
+
 /// The processor's fused instruction; only where HasHardwareFma(). It is correctly rounded, so it
 /// equals SoftwareFma for every result that is a number. Which of two NaN operands an operation
 /// passes on depends on how it was compiled, so a NaN result is recomputed by the software one.
@@ -47,6 +63,8 @@ struct SoftwareFma {
 /// The instruction is written out, not asked of the compiler, so that it is inlined into the
 /// generic templates too (a function compiled for the instruction set is not).
 struct HardwareFma {
+  /// Also on four lanes at once, each lane the same correctly rounded operation.
+  static constexpr bool kPacked = true;
   HUEWARP_ALWAYS_INLINE static float Fma(float a, float b, float c) {
     float r = c;
     asm("vfmadd231ss %2, %1, %0" : "+x"(r) : "x"(a), "x"(b));
@@ -56,6 +74,11 @@ struct HardwareFma {
     double r = c;
     asm("vfmadd231sd %2, %1, %0" : "+x"(r) : "x"(a), "x"(b));
     return r == r ? r : SoftwareFmaCall(a, b, c);
+  }
+  HUEWARP_ALWAYS_INLINE static __m128 Fma(__m128 a, __m128 b, __m128 c) {
+    __m128 r = c;
+    asm("vfmadd231ps %2, %1, %0" : "+x"(r) : "x"(a), "x"(b));
+    return _mm_movemask_ps(_mm_cmpunord_ps(r, r)) == 0 ? r : SoftwareFmaCall(a, b, c);
   }
 };
 #define HUEWARP_HAS_FMA_TARGET 1
@@ -117,12 +140,11 @@ HUEWARP_ALWAYS_INLINE float Interpolate(float f, float lower, float upper) {
   return Ops::Fma(f, upper, Ops::Fma(-f, lower, lower));
 }
 
-/// fmod(x, 1) in double for a float x > 1: below 2^24 the whole part is exact in 64 bits and the
-/// subtraction is exact, so both give the same float; beyond, and for infinity, the library's.
+/// fmod(x, 1) for a float x > 1: below 2^24 the whole part is exact in 32 bits and the subtraction
+/// is exact, so both give the same float; beyond, and for infinity, the library's. In float: from 1 up the whole part lies within a factor 2 below x, so x minus it is exact.
 HUEWARP_ALWAYS_INLINE float FractionAboveOne(float x) {
   if (x < 16777216.0f) {
-    const double d = x;
-    return static_cast<float>(d - static_cast<double>(static_cast<std::int64_t>(d)));
+    return x - static_cast<float>(static_cast<std::int32_t>(x));
   }
   return static_cast<float>(std::fmod(static_cast<double>(x), 1.0));
 }
@@ -148,6 +170,29 @@ struct RampIndex {
   const ListIndex *secondary = nullptr;
 };
 
+#if defined(HUEWARP_HAS_FMA_TARGET)
+/// What SampleColorWith computes from the bracket, with a stop's position and three channels in
+/// the lanes of one register: each lane is the scalar code's own operation, and lane 0 is dropped.
+template <class Ops>
+HUEWARP_ALWAYS_INLINE Rgb PackedColor(const ColorRamp &ramp, const std::vector<ColorStop> &stops,
+                                      float t, const Bracket<ColorStop> &at) {
+  static_assert(sizeof(ColorStop) == sizeof(__m128));
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  __m128 c = _mm_loadu_ps(&at.lower->position);
+  if (at.upper != nullptr) {
+    const __m128 f = _mm_set1_ps(at.f);
+    c = Ops::Fma(f, _mm_loadu_ps(&at.upper->position), Ops::Fma(_mm_xor_ps(f, sign), c, c));
+  }
+  if (ramp.edgeBlend && static_cast<double>(t) > 0.98) {
+    const __m128 w = _mm_set1_ps(static_cast<float>((static_cast<double>(t) - 0.98) * 50.0));
+    c = Ops::Fma(w, _mm_loadu_ps(&stops.front().position), Ops::Fma(_mm_xor_ps(w, sign), c, c));
+  }
+  alignas(16) float lanes[4];
+  _mm_store_ps(lanes, _mm_sqrt_ps(c));
+  return {lanes[1], lanes[2], lanes[3]};
+}
+#endif
+
 template <class Ops, bool kFast>
 HUEWARP_ALWAYS_INLINE Rgb SampleColorWith(const ColorRamp &ramp, float t, float cycleScale,
                                           RampIndex index) {
@@ -158,6 +203,9 @@ HUEWARP_ALWAYS_INLINE Rgb SampleColorWith(const ColorRamp &ramp, float t, float 
   }
   const float x = Cycled<kFast>(t, cycleScale);
   const Bracket<ColorStop> at = Find(stops, x, low ? index.secondary : index.primary);
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  if constexpr (kFast && Ops::kPacked) return PackedColor<Ops>(ramp, stops, t, at);
+#endif
   ColorStop c = *at.lower;
   if (at.upper != nullptr) {
     c.red = Interpolate<Ops>(at.f, at.lower->red, at.upper->red);
@@ -320,8 +368,13 @@ HUEWARP_ALWAYS_INLINE float GradientPosition(const PreRenderData &data, float v)
     default:
       break;
   }
-  const double value = v;
-  const float t = !(value >= 0.0) ? 0.0f : static_cast<float>(std::min(value, 1.0));
+  float t;
+  if constexpr (kFast) {
+    t = !(v >= 0.0f) ? 0.0f : std::min(v, 1.0f);  // the same in float: no rounding either way
+  } else {
+    const double value = v;
+    t = !(value >= 0.0) ? 0.0f : static_cast<float>(std::min(value, 1.0));
+  }
   return data.flip ? 1.0f - t : t;
 }
 
@@ -349,10 +402,40 @@ HUEWARP_ALWAYS_INLINE float Mix(float w, float from, float to) {
   return Ops::Fma(w, to, Ops::Fma(-w, from, from));
 }
 
+#if defined(HUEWARP_HAS_FMA_TARGET)
+/// Finish with alpha, red, green and blue in the lanes of one register, each lane the scalar
+/// code's own operation.
+template <class Ops>
+HUEWARP_ALWAYS_INLINE PF_PixelFloat PackedFinish(const PreRenderData &data, const Looked &l,
+                                                 const PF_PixelFloat &in) {
+  const float alpha = data.alphaRamp->opaque ? in.alpha : l.alpha * in.alpha;
+  const __m128 source = _mm_loadu_ps(&in.alpha);
+  __m128 out = _mm_setr_ps(alpha, l.color.red, l.color.green, l.color.blue);
+  if (data.composite && alpha != 1.0f) {
+    // Alpha: rest * in.alpha + a; colours: a * colour + rest * in.colour.
+    const float rest = 1.0f - alpha;
+    const __m128 a = _mm_move_ss(_mm_set1_ps(alpha), _mm_set_ss(rest));
+    const __m128 b = _mm_move_ss(out, source);
+    const __m128 c = _mm_move_ss(_mm_mul_ps(_mm_set1_ps(rest), source), _mm_set_ss(alpha));
+    out = Ops::Fma(a, b, c);
+  }
+  if (const float b = data.blend; b != 0.0f) {
+    const __m128 w = _mm_set1_ps(b);
+    out = Ops::Fma(w, source, Ops::Fma(_mm_xor_ps(w, _mm_set1_ps(-0.0f)), out, out));
+  }
+  PF_PixelFloat result;
+  _mm_storeu_ps(&result.alpha, out);
+  return result;
+}
+#endif
+
 /// The looked-up colour and alpha made into the output pixel: alpha, composite and blend.
 template <class Ops>
 HUEWARP_ALWAYS_INLINE PF_PixelFloat Finish(const PreRenderData &data, const Looked &l,
                                            const PF_PixelFloat &in) {
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  if constexpr (Ops::kPacked) return PackedFinish<Ops>(data, l, in);
+#endif
   PF_PixelFloat out;
   out.alpha = data.alphaRamp->opaque ? in.alpha : l.alpha * in.alpha;
   out.red = l.color.red;
@@ -422,16 +505,48 @@ struct IntegerDepth {
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat In(const Pixel &p, float factor) {
     return {p.alpha * factor, p.red * factor, p.green * factor, p.blue * factor};
   }
+  HUEWARP_ALWAYS_INLINE static PF_PixelFloat InPacked(const Pixel &p, float factor) {
+#if defined(HUEWARP_HAS_FMA_TARGET)
+    // The four channels widened and scaled at once, each lane the same conversion and product.
+    static_assert(sizeof(Pixel) == 4 * sizeof(Channel));
+    const __m128i zero = _mm_setzero_si128();
+    __m128i wide = zero;
+    std::memcpy(&wide, &p, sizeof p);
+    if constexpr (sizeof(Channel) == 1) wide = _mm_unpacklo_epi8(wide, zero);
+    wide = _mm_unpacklo_epi16(wide, zero);
+    PF_PixelFloat out;
+    _mm_storeu_ps(&out.alpha, _mm_mul_ps(_mm_cvtepi32_ps(wide), _mm_set1_ps(factor)));
+    return out;
+#else
+    return In(p, factor);
+#endif
+  }
   HUEWARP_ALWAYS_INLINE static Pixel Out(const PF_PixelFloat &p) {
     return {Quantized<Channel, kScale>(p.alpha), Quantized<Channel, kScale>(p.red),
             Quantized<Channel, kScale>(p.green), Quantized<Channel, kScale>(p.blue)};
   }
   HUEWARP_ALWAYS_INLINE static Pixel OutWithoutBranches(const PF_PixelFloat &p) {
     constexpr float s = static_cast<float>(kScale);
+#if defined(HUEWARP_HAS_FMA_TARGET)
+    // RoundedWithoutBranches on the four channels at once: the maximum with 0 gives 0 for NaN
+    // and -0 as the comparison does, and the conversions are the same per lane.
+    static_assert(sizeof(PF_PixelFloat) == sizeof(__m128));
+    const __m128 scaled = _mm_mul_ps(_mm_loadu_ps(&p.alpha), _mm_set1_ps(s));
+    const __m128 bounded = _mm_min_ps(_mm_max_ps(scaled, _mm_setzero_ps()), _mm_set1_ps(s));
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128i low = _mm_cvttpd_epi32(_mm_add_pd(_mm_cvtps_pd(bounded), half));
+    const __m128i high =
+        _mm_cvttpd_epi32(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(bounded, bounded)), half));
+    alignas(16) std::int32_t levels[4];
+    _mm_store_si128(reinterpret_cast<__m128i *>(levels), _mm_unpacklo_epi64(low, high));
+    return {static_cast<Channel>(levels[0]), static_cast<Channel>(levels[1]),
+            static_cast<Channel>(levels[2]), static_cast<Channel>(levels[3])};
+#else
     return {RoundedWithoutBranches<Channel, kScale>(p.alpha * s),
             RoundedWithoutBranches<Channel, kScale>(p.red * s),
             RoundedWithoutBranches<Channel, kScale>(p.green * s),
             RoundedWithoutBranches<Channel, kScale>(p.blue * s)};
+#endif
   }
 };
 
@@ -441,6 +556,9 @@ struct Depth8 : IntegerDepth<PF_Pixel8, A_u_char, 255> {
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat In(const PF_Pixel8 &p) {
     return IntegerDepth::In(p, kFactor);
   }
+  HUEWARP_ALWAYS_INLINE static PF_PixelFloat InPacked(const PF_Pixel8 &p) {
+    return IntegerDepth::InPacked(p, kFactor);
+  }
 };
 
 struct Depth16 : IntegerDepth<PF_Pixel16, A_u_short, 32768> {
@@ -449,15 +567,29 @@ struct Depth16 : IntegerDepth<PF_Pixel16, A_u_short, 32768> {
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat In(const PF_Pixel16 &p) {
     return IntegerDepth::In(p, kFactor);
   }
+  HUEWARP_ALWAYS_INLINE static PF_PixelFloat InPacked(const PF_Pixel16 &p) {
+    return IntegerDepth::InPacked(p, kFactor);
+  }
 };
 
 struct DepthFloat {
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat In(const PF_PixelFloat &p) { return p; }
+  HUEWARP_ALWAYS_INLINE static PF_PixelFloat InPacked(const PF_PixelFloat &p) { return p; }
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat Out(const PF_PixelFloat &p) { return p; }
   HUEWARP_ALWAYS_INLINE static PF_PixelFloat OutWithoutBranches(const PF_PixelFloat &p) {
     return p;
   }
 };
+
+/// Whether any channel of the pixel is NaN.
+HUEWARP_ALWAYS_INLINE bool CarriesNaN(const PF_PixelFloat &p) {
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  const __m128 channels = _mm_loadu_ps(&p.alpha);
+  return _mm_movemask_ps(_mm_cmpunord_ps(channels, channels)) != 0;
+#else
+  return std::isnan(p.alpha) || std::isnan(p.red) || std::isnan(p.green) || std::isnan(p.blue);
+#endif
+}
 
 /// The whole mapping of one float pixel.
 template <class Ops, bool kFast>
