@@ -559,6 +559,16 @@ HUEWARP_ALWAYS_INLINE PF_Err TableLooked(void *refcon, Pixel *in, Pixel *out) {
   return PF_Err_NONE;
 }
 
+/// What computes the input value: at integer depths, with the processor's instruction, unchecked.
+template <class Depth, class Ops>
+using InputOpsOf =
+#if defined(HUEWARP_HAS_FMA_TARGET)
+    std::conditional_t<Ops::kPacked && !std::is_same_v<Depth, DepthFloat>,
+                       kernel::HardwareFmaOfNumbers, Ops>;
+#else
+    Ops;
+#endif
+
 template <class Depth, class Ops, class Pixel>
 HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
   if constexpr (std::is_same_v<Pixel, PF_PixelFloat>) {
@@ -570,8 +580,8 @@ HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
   }
   const auto &data = *static_cast<const PreRenderData *>(refcon);
   const FastPath &fast = *data.fastPath;
-  *out = Depth::OutWithoutBranches(
-      kernel::Mapped<Ops, true>(data, Depth::InPacked(*in), fast.colorIndex, fast.alphaIndex));
+  *out = Depth::OutWithoutBranches(kernel::Mapped<Ops, true, InputOpsOf<Depth, Ops>>(
+      data, Depth::InPacked(*in), fast.colorIndex, fast.alphaIndex));
   return PF_Err_NONE;
 }
 
@@ -583,7 +593,7 @@ HUEWARP_ALWAYS_INLINE PF_Err ValueBuckets(void *refcon, PF_Pixel8 *in, PF_Pixel8
   const FastPath &fast = *data.fastPath;
   const Table<Depth8> &table = fast.table8;
   const PF_Pixel8 p = *in;
-  const float v = kernel::InputValue<Ops>(data.inputRange, Depth8::InPacked(p));
+  const float v = kernel::InputValue<InputOpsOf<Depth8, Ops>>(data.inputRange, Depth8::InPacked(p));
   if (std::bit_cast<std::uint32_t>(v) <= std::bit_cast<std::uint32_t>(1.0f)) {
     const auto bucket = static_cast<std::uint32_t>(v * fast.bucketScale);
     const PF_Pixel8 e = table.rgb[bucket];

@@ -84,6 +84,19 @@ struct HardwareFma {
 #define HUEWARP_HAS_FMA_TARGET 1
 #endif
 
+/// The instruction alone, for operands that cannot make a NaN: the input value of an integer
+/// pixel, whose channels are numbers of at most 2, takes no check and keeps no call.
+struct HardwareFmaOfNumbers {
+  HUEWARP_ALWAYS_INLINE static float Fma(float a, float b, float c) {
+    asm("vfmadd231ss %2, %1, %0" : "+x"(c) : "x"(a), "x"(b));
+    return c;
+  }
+  HUEWARP_ALWAYS_INLINE static double Fma(double a, double b, double c) {
+    asm("vfmadd231sd %2, %1, %0" : "+x"(c) : "x"(a), "x"(b));
+    return c;
+  }
+};
+
 /// Where a bracket search may start, per bucket of the positions between a list's first and last
 /// entries: a lower bound on the bracket of every value in the bucket, so a short forward scan
 /// finds exactly what the binary search finds.
@@ -141,7 +154,8 @@ HUEWARP_ALWAYS_INLINE float Interpolate(float f, float lower, float upper) {
 }
 
 /// fmod(x, 1) for a float x > 1: below 2^24 the whole part is exact in 32 bits and the subtraction
-/// is exact, so both give the same float; beyond, and for infinity, the library's. In float: from 1 up the whole part lies within a factor 2 below x, so x minus it is exact.
+/// is exact, so both give the same float; beyond, and for infinity, the library's. In float: from 1
+/// up the whole part lies within a factor 2 below x, so x minus it is exact.
 HUEWARP_ALWAYS_INLINE float FractionAboveOne(float x) {
   if (x < 16777216.0f) {
     return x - static_cast<float>(static_cast<std::int32_t>(x));
@@ -591,11 +605,11 @@ HUEWARP_ALWAYS_INLINE bool CarriesNaN(const PF_PixelFloat &p) {
 #endif
 }
 
-/// The whole mapping of one float pixel.
-template <class Ops, bool kFast>
+/// The whole mapping of one float pixel; InputOps computes the input value.
+template <class Ops, bool kFast, class InputOps = Ops>
 HUEWARP_ALWAYS_INLINE PF_PixelFloat Mapped(const PreRenderData &data, const PF_PixelFloat &in,
                                            RampIndex colorIndex, RampIndex alphaIndex) {
-  const float t = GradientPosition<kFast>(data, InputValue<Ops>(data.inputRange, in));
+  const float t = GradientPosition<kFast>(data, InputValue<InputOps>(data.inputRange, in));
   return Finish<Ops>(data, LookUp<Ops, kFast>(data, t, colorIndex, alphaIndex), in);
 }
 
