@@ -551,10 +551,18 @@ struct IntegerDepth {
     const __m128i low = _mm_cvttpd_epi32(_mm_add_pd(_mm_cvtps_pd(bounded), half));
     const __m128i high =
         _mm_cvttpd_epi32(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(bounded, bounded)), half));
-    alignas(16) std::int32_t levels[4];
-    _mm_store_si128(reinterpret_cast<__m128i *>(levels), _mm_unpacklo_epi64(low, high));
-    return {static_cast<Channel>(levels[0]), static_cast<Channel>(levels[1]),
-            static_cast<Channel>(levels[2]), static_cast<Channel>(levels[3])};
+    __m128i levels = _mm_unpacklo_epi64(low, high);
+    if constexpr (sizeof(Channel) == 1) {
+      levels = _mm_packus_epi16(_mm_packs_epi32(levels, levels), levels);  // 0..255 kept
+    } else {
+      // 0..32768 narrowed by signed saturation after moving down by 2^15, then moved back.
+      const __m128i shift = _mm_set1_epi32(32768);
+      levels = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(levels, shift), levels),
+                             _mm_set1_epi16(static_cast<short>(0x8000)));
+    }
+    Pixel out;
+    std::memcpy(&out, &levels, sizeof out);
+    return out;
 #else
     return {RoundedWithoutBranches<Channel, kScale>(p.alpha * s),
             RoundedWithoutBranches<Channel, kScale>(p.red * s),
