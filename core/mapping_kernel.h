@@ -184,13 +184,32 @@ struct RampIndex {
   const ListIndex *secondary = nullptr;
 };
 
+/// The list a colour sample searches and the bracket found in it; no list where it is empty.
+struct ColorAt {
+  const std::vector<ColorStop> *stops;
+  Bracket<ColorStop> at;
+};
+
+template <bool kFast>
+HUEWARP_ALWAYS_INLINE ColorAt FindColor(const ColorRamp &ramp, float t, float cycleScale,
+                                        RampIndex index) {
+  const bool low = ramp.edgeBlend && static_cast<double>(t) < 0.02;
+  const std::vector<ColorStop> &stops = low ? ramp.secondary : ramp.primary;
+  if (stops.empty()) return {nullptr, {}};
+  const float x = Cycled<kFast>(t, cycleScale);
+  return {&stops, Find(stops, x, low ? index.secondary : index.primary)};
+}
+
 #if defined(HUEWARP_HAS_FMA_TARGET)
-/// What SampleColorWith computes from the bracket, with a stop's position and three channels in
-/// the lanes of one register: each lane is the scalar code's own operation, and lane 0 is dropped.
+/// What SampleColorWith computes, with a stop's position and three channels in the lanes of one
+/// register: each lane is the scalar code's own operation; the colour is in lanes 1 to 3.
 template <class Ops>
-HUEWARP_ALWAYS_INLINE Rgb PackedColor(const ColorRamp &ramp, const std::vector<ColorStop> &stops,
-                                      float t, const Bracket<ColorStop> &at) {
+HUEWARP_ALWAYS_INLINE __m128 SampleColorPacked(const ColorRamp &ramp, float t, float cycleScale,
+                                               RampIndex index) {
   static_assert(sizeof(ColorStop) == sizeof(__m128));
+  const ColorAt found = FindColor<true>(ramp, t, cycleScale, index);
+  if (found.stops == nullptr) return _mm_setzero_ps();
+  const Bracket<ColorStop> &at = found.at;
   const __m128 sign = _mm_set1_ps(-0.0f);
   __m128 c = _mm_loadu_ps(&at.lower->position);
   if (at.upper != nullptr) {
@@ -199,27 +218,29 @@ HUEWARP_ALWAYS_INLINE Rgb PackedColor(const ColorRamp &ramp, const std::vector<C
   }
   if (ramp.edgeBlend && static_cast<double>(t) > 0.98) {
     const __m128 w = _mm_set1_ps(static_cast<float>((static_cast<double>(t) - 0.98) * 50.0));
-    c = Ops::Fma(w, _mm_loadu_ps(&stops.front().position), Ops::Fma(_mm_xor_ps(w, sign), c, c));
+    const __m128 first = _mm_loadu_ps(&found.stops->front().position);
+    c = Ops::Fma(w, first, Ops::Fma(_mm_xor_ps(w, sign), c, c));
   }
-  alignas(16) float lanes[4];
-  _mm_store_ps(lanes, _mm_sqrt_ps(c));
-  return {lanes[1], lanes[2], lanes[3]};
+  return _mm_sqrt_ps(c);
 }
 #endif
 
 template <class Ops, bool kFast>
 HUEWARP_ALWAYS_INLINE Rgb SampleColorWith(const ColorRamp &ramp, float t, float cycleScale,
                                           RampIndex index) {
-  const bool low = ramp.edgeBlend && static_cast<double>(t) < 0.02;
-  const std::vector<ColorStop> &stops = low ? ramp.secondary : ramp.primary;
-  if (stops.empty()) {
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  if constexpr (kFast && Ops::kPacked) {
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, SampleColorPacked<Ops>(ramp, t, cycleScale, index));
+    return {lanes[1], lanes[2], lanes[3]};
+  }
+#endif
+  const ColorAt found = FindColor<kFast>(ramp, t, cycleScale, index);
+  if (found.stops == nullptr) {
     return {0.0f, 0.0f, 0.0f};
   }
-  const float x = Cycled<kFast>(t, cycleScale);
-  const Bracket<ColorStop> at = Find(stops, x, low ? index.secondary : index.primary);
-#if defined(HUEWARP_HAS_FMA_TARGET)
-  if constexpr (kFast && Ops::kPacked) return PackedColor<Ops>(ramp, stops, t, at);
-#endif
+  const std::vector<ColorStop> &stops = *found.stops;
+  const Bracket<ColorStop> &at = found.at;
   ColorStop c = *at.lower;
   if (at.upper != nullptr) {
     c.red = Interpolate<Ops>(at.f, at.lower->red, at.upper->red);
@@ -418,13 +439,13 @@ HUEWARP_ALWAYS_INLINE float Mix(float w, float from, float to) {
 
 #if defined(HUEWARP_HAS_FMA_TARGET)
 /// Finish with alpha, red, green and blue in the lanes of one register, each lane the scalar
-/// code's own operation.
+/// code's own operation; the looked-up colour comes in lanes 1 to 3.
 template <class Ops>
-HUEWARP_ALWAYS_INLINE PF_PixelFloat PackedFinish(const PreRenderData &data, const Looked &l,
-                                                 const PF_PixelFloat &in) {
-  const float alpha = data.alphaRamp->opaque ? in.alpha : l.alpha * in.alpha;
+HUEWARP_ALWAYS_INLINE PF_PixelFloat PackedFinish(const PreRenderData &data, __m128 color,
+                                                 float lookedAlpha, const PF_PixelFloat &in) {
+  const float alpha = data.alphaRamp->opaque ? in.alpha : lookedAlpha * in.alpha;
   const __m128 source = _mm_loadu_ps(&in.alpha);
-  __m128 out = _mm_setr_ps(alpha, l.color.red, l.color.green, l.color.blue);
+  __m128 out = _mm_move_ss(color, _mm_set_ss(alpha));
   if (data.composite && alpha != 1.0f) {
     // Alpha: rest * in.alpha + a; colours: a * colour + rest * in.colour.
     const float rest = 1.0f - alpha;
@@ -448,7 +469,10 @@ template <class Ops>
 HUEWARP_ALWAYS_INLINE PF_PixelFloat Finish(const PreRenderData &data, const Looked &l,
                                            const PF_PixelFloat &in) {
 #if defined(HUEWARP_HAS_FMA_TARGET)
-  if constexpr (Ops::kPacked) return PackedFinish<Ops>(data, l, in);
+  if constexpr (Ops::kPacked) {
+    const __m128 color = _mm_setr_ps(0.0f, l.color.red, l.color.green, l.color.blue);
+    return PackedFinish<Ops>(data, color, l.alpha, in);
+  }
 #endif
   PF_PixelFloat out;
   out.alpha = data.alphaRamp->opaque ? in.alpha : l.alpha * in.alpha;
@@ -618,6 +642,17 @@ template <class Ops, bool kFast, class InputOps = Ops>
 HUEWARP_ALWAYS_INLINE PF_PixelFloat Mapped(const PreRenderData &data, const PF_PixelFloat &in,
                                            RampIndex colorIndex, RampIndex alphaIndex) {
   const float t = GradientPosition<kFast>(data, InputValue<InputOps>(data.inputRange, in));
+#if defined(HUEWARP_HAS_FMA_TARGET)
+  if constexpr (kFast && Ops::kPacked) {
+    // The colour stays in its register from the lookup to the output.
+    const __m128 color = SampleColorPacked<Ops>(*data.colorRamp, t, data.cycleScale, colorIndex);
+    const float alpha =
+        data.alphaRamp->opaque
+            ? 1.0f
+            : SampleAlphaWith<Ops, kFast>(*data.alphaRamp, t, data.cycleScale, alphaIndex);
+    return PackedFinish<Ops>(data, color, alpha, in);
+  }
+#endif
   return Finish<Ops>(data, LookUp<Ops, kFast>(data, t, colorIndex, alphaIndex), in);
 }
 
