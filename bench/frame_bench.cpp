@@ -1,6 +1,8 @@
-// Whole 3840x2160 frames at 8, 16 and 32 bits on 1 and 2 threads, the looks, on noise
-// (every channel random: the worst case for tables, branches and caches) and on a photograph
-// (scikit-image's "coffee" scaled to UHD), in one run:
+// Whole 3840x2160 frames at 8, 16 and 32 bits on 1 and 2 threads, the looks, on three
+// pictures in one run: 0, noise (every channel random: the worst case for tables, branches and
+// caches); 1, a photograph (scikit-image's "coffee"); 2, camera footage (frame 100 of the street
+// scene vtest.avi of Debian's opencv-doc, 768x576, decoded by the ffmpeg program). Both scaled to
+// UHD by OpenImageIO, opaque.
 // - Effect: the render through the simulated host (smart pre-render and render, iterate suite);
 // - Copy: the effect's own plain copy (blend at 100) through the same host and iterate suite, the
 //   baseline every ratio is quoted against;
@@ -16,6 +18,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -38,6 +42,7 @@ using host::ParamValue;
 using testing::ApplyLook;
 using testing::ExpectedRecord;
 using testing::Look;
+using testing::Look37;
 
 constexpr int kWidth = 3840, kHeight = 2160;
 
@@ -48,30 +53,6 @@ std::vector<testing::TestStop> HundredStops() {
     stops.push_back({u * 100.0, u, 1 - u, u * u});
   }
   return stops;
-}
-
-// The gradient: 37 stops at irregular places, 12 alpha handles.
-std::vector<testing::TestStop> Stops37() {
-  std::vector<testing::TestStop> stops;
-  for (int n = 0; n < 37; ++n) {
-    const double at = 100.0 * n / 36 + (n % 3 == 1 ? 1.1 : 0);
-    stops.push_back({std::min(at, 100.0), (n * 37 % 101) / 100.0f, (n * 53 % 97) / 96.0f,
-                     (n * 11 % 31) / 30.0f});
-  }
-  return stops;
-}
-std::vector<testing::TestHandle> Handles12() {
-  std::vector<testing::TestHandle> handles;
-  for (int n = 0; n < 12; ++n) handles.push_back({100.0 * n / 11, 40.0 + (n * 29 % 61)});
-  return handles;
-}
-
-Look Look37(const char *name, std::uint16_t range) {
-  return Look{.name = name,
-              .input_range = range,
-              .cycle_scale = 2.37,
-              .stops = Stops37(),
-              .alphas = Handles12()};
 }
 
 const Look &LookOf(int which) {
@@ -118,7 +99,32 @@ Setup MakeEffect(int threads, const Look &look) {
   return s;
 }
 
-/// 0: noise, every channel random; 1: the photograph scaled to UHD, opaque.
+/// `source` scaled to UHD, as float RGB.
+std::vector<float> Uhd(const OIIO::ImageBuf &source) {
+  const OIIO::ImageBuf uhd =
+      OIIO::ImageBufAlgo::resize(source, "", 0, OIIO::ROI(0, kWidth, 0, kHeight));
+  std::vector<float> rgb(std::size_t{kWidth} * kHeight * 3);
+  uhd.get_pixels(OIIO::ROI(0, kWidth, 0, kHeight, 0, 1, 0, 3), OIIO::TypeDesc::FLOAT, rgb.data());
+  return rgb;
+}
+
+/// Frame 100 of the street scene at its own size.
+OIIO::ImageBuf StreetFrame() {
+  constexpr int kMovieWidth = 768, kMovieHeight = 576;
+  std::vector<std::uint8_t> rgba =
+      testing::MovieFrame(testing::kStreetMovie, 100, kMovieWidth, kMovieHeight);
+  if (rgba.empty()) {
+    std::fprintf(stderr, "cannot decode frame 100 of %s (tools/install-deps.sh installs it)\n",
+                 testing::kStreetMovie);
+    std::exit(1);
+  }
+  OIIO::ImageBuf frame(OIIO::ImageSpec(kMovieWidth, kMovieHeight, 4, OIIO::TypeDesc::UINT8));
+  frame.set_pixels(OIIO::ROI::All(), OIIO::TypeDesc::UINT8, rgba.data());
+  return frame;
+}
+
+/// 0: noise, every channel random; 1: the photograph and 2: the movie frame, scaled to UHD,
+/// opaque.
 const host::World &Picture(Depth depth, int which) {
   static std::map<std::pair<Depth, int>, host::World> pictures;
   const auto key = std::make_pair(depth, which);
@@ -135,12 +141,9 @@ const host::World &Picture(Depth depth, int which) {
         for (int x = 0; x < kWidth; ++x) world.SetFloat(x, y, {any(), any(), any(), any()});
       }
     } else {
-      const OIIO::ImageBuf photo("/usr/lib/python3/dist-packages/skimage/data/coffee.png");
-      const OIIO::ImageBuf uhd =
-          OIIO::ImageBufAlgo::resize(photo, "", 0, OIIO::ROI(0, kWidth, 0, kHeight));
-      std::vector<float> rgb(std::size_t{kWidth} * kHeight * 3);
-      uhd.get_pixels(OIIO::ROI(0, kWidth, 0, kHeight, 0, 1, 0, 3), OIIO::TypeDesc::FLOAT,
-                     rgb.data());
+      const std::vector<float> rgb =
+          Uhd(which == 1 ? OIIO::ImageBuf("/usr/lib/python3/dist-packages/skimage/data/coffee.png")
+                         : StreetFrame());
       for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
           const float *p = &rgb[(std::size_t{kWidth} * y + x) * 3];
@@ -303,15 +306,15 @@ BENCHMARK(BM_Build)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Copy)
     ->ArgNames({"depth", "picture", "threads"})
-    ->ArgsProduct({{8, 16, 32}, {0, 1}, {1, 2}})
+    ->ArgsProduct({{8, 16, 32}, {0, 1, 2}, {1, 2}})
     ->Apply(Frames);
 BENCHMARK(BM_Effect)
     ->ArgNames({"depth", "look", "picture", "threads"})
-    ->ArgsProduct({{8, 16, 32}, AllLooks(), {0, 1}, {1, 2}})
+    ->ArgsProduct({{8, 16, 32}, AllLooks(), {0, 1, 2}, {1, 2}})
     ->Apply(Frames);
 BENCHMARK(BM_Reference)
     ->ArgNames({"depth", "look", "picture", "threads"})
-    ->ArgsProduct({{8, 16, 32}, AllLooks(), {0, 1}, {1}})
+    ->ArgsProduct({{8, 16, 32}, AllLooks(), {0, 1, 2}, {1}})
     ->Apply(Frames);
 BENCHMARK(BM_OiioColorMap)
     ->ArgNames({"depth", "threads"})

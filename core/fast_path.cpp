@@ -143,46 +143,97 @@ std::optional<std::int64_t> CyclePiece(float t, float cycleScale) {
   return static_cast<std::int64_t>(x);
 }
 
-/// What the reference computes for one input value up to the squared colour, and the pieces it
-/// went through.
+/// One traced bound of the buckets: the pieces and brackets the reference went through for one
+/// input value, and for each colour channel (and the output alpha of an opaque input pixel) the
+/// levels at the two ends of the band around the value it computed that ConstantBetween allows.
 struct ValueTrace {
-  std::optional<std::int64_t> position, cycle;
-  float t;
-  const ColorStop *lower;
-  bool interpolated;
-  float squared[3];
-  float x;  // the cycled position
-  const AlphaHandle *alphaLower;
-  bool alphaInterpolated;
-  float alpha;
+  std::int64_t position = 0, cycle = 0;
+  bool pieces = false;  // both pieces are known
+  bool interpolated = false, alphaInterpolated = false;
+  bool finite = true, alphaFinite = true;  // every end of every band is a finite float
+  float t = 0, x = 0;                      // the position, and the cycled position
+  const ColorStop *lower = nullptr;
+  const AlphaHandle *alphaLower = nullptr;
+  A_u_char low[3] = {}, high[3] = {};
+  A_u_char alphaLow = 0, alphaHigh = 0;
+  float squared[3] = {}, alpha = 0;  // what the reference computed, to place the cuts
+};
+
+/// The band of one computed value: the value itself where it is an entry's own, else the value
+/// widened by twice the interpolation's bound, so that rounding the ends to float cannot move them
+/// inwards.
+HUEWARP_ALWAYS_INLINE void Band(float value, bool interpolated, float lowerEnd, float upperEnd,
+                                float &low, float &high) {
+  low = high = value;
+  if (interpolated) {
+    const double slack = 0x1p-20 * (std::fabs(static_cast<double>(lowerEnd)) +
+                                    std::fabs(static_cast<double>(upperEnd))) +
+                         0x1p-126;
+    low = static_cast<float>(value - slack);
+    high = static_cast<float>(value + slack);
+  }
+}
+
+/// kernel::Find, trying first the bracket of the previous search (`hint`, null for none), which
+/// nearby values mostly share: the bracket of x is the entry at or below x whose successor lies
+/// above x, so where the hint is that, it is what Find gives.
+template <class Entry>
+HUEWARP_ALWAYS_INLINE kernel::Bracket<Entry> FindNear(const std::vector<Entry> &entries, float x,
+                                                      const ListIndex *index, const Entry *&hint) {
+  if (hint && hint->position <= x && x < hint[1].position && x > entries.front().position) {
+    return {hint, hint + 1, (x - hint->position) / (hint[1].position - hint->position)};
+  }
+  const kernel::Bracket<Entry> at = kernel::Find(entries, x, index);
+  hint = at.upper ? at.lower : nullptr;
+  return at;
+}
+
+/// Hints of FindNear for the two lists a trace searches.
+struct Hints {
+  const ColorStop *color = nullptr;
+  const AlphaHandle *alpha = nullptr;
 };
 
 template <class Ops>
 HUEWARP_ALWAYS_INLINE ValueTrace TraceOf(const PreRenderData &data, float v, RampIndex colors,
-                                         RampIndex alphas) {
-  ValueTrace trace{
-      PositionPiece(data, v), std::nullopt, 0, nullptr, false, {}, 0, nullptr, false, 1};
+                                         RampIndex alphas, Hints &hints) {
+  ValueTrace trace;
+  const std::optional<std::int64_t> position = PositionPiece(data, v);
   trace.t = kernel::GradientPosition<true>(data, v);
-  trace.cycle = CyclePiece(trace.t, data.cycleScale);
+  const std::optional<std::int64_t> cycle = CyclePiece(trace.t, data.cycleScale);
+  trace.pieces = position && cycle;
+  if (trace.pieces) {
+    trace.position = *position;
+    trace.cycle = *cycle;
+  }
   trace.x = kernel::Cycled<true>(trace.t, data.cycleScale);
-  const std::vector<AlphaHandle> &handles = data.alphaRamp->primary;
+  float low, high;
   if (!data.alphaRamp->opaque) {
-    const auto at = kernel::Find(handles, trace.x, alphas.primary);
+    const auto at = FindNear(data.alphaRamp->primary, trace.x, alphas.primary, hints.alpha);
     trace.alphaLower = at.lower;
     trace.alphaInterpolated = at.upper != nullptr;
-    trace.alpha = at.upper ? kernel::Interpolate<Ops>(at.f, at.lower->alpha, at.upper->alpha)
-                           : at.lower->alpha;
+    const float lowerEnd = at.lower->alpha, upperEnd = at.upper ? at.upper->alpha : 0.0f;
+    trace.alpha = at.upper ? kernel::Interpolate<Ops>(at.f, lowerEnd, upperEnd) : lowerEnd;
+    Band(trace.alpha, at.upper, lowerEnd, upperEnd, low, high);
+    const float full = 255.0f * Depth8::kFactor;  // the input alpha 255 as the reference reads it
+    trace.alphaFinite = std::isfinite(low) && std::isfinite(high);
+    trace.alphaLow = kernel::Quantized<A_u_char, 255>(low * full);
+    trace.alphaHigh = kernel::Quantized<A_u_char, 255>(high * full);
   }
   const std::vector<ColorStop> &stops = data.colorRamp->primary;
   if (stops.empty()) return trace;
-  const auto at = kernel::Find(stops, trace.x, colors.primary);
+  const auto at = FindNear(stops, trace.x, colors.primary, hints.color);
   trace.lower = at.lower;
   trace.interpolated = at.upper != nullptr;
   const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
   for (int k = 0; k < 3; ++k) {
-    const float lower = at.lower->*channels[k];
-    trace.squared[k] =
-        at.upper ? kernel::Interpolate<Ops>(at.f, lower, at.upper->*channels[k]) : lower;
+    const float lowerEnd = at.lower->*channels[k];
+    const float upperEnd = at.upper ? at.upper->*channels[k] : 0.0f;
+    trace.squared[k] = at.upper ? kernel::Interpolate<Ops>(at.f, lowerEnd, upperEnd) : lowerEnd;
+    Band(trace.squared[k], at.upper, lowerEnd, upperEnd, low, high);
+    trace.finite = trace.finite && std::isfinite(low) && std::isfinite(high);
+    trace.low[k] = kernel::Quantized<A_u_char, 255>(std::sqrt(low));
+    trace.high[k] = kernel::Quantized<A_u_char, 255>(std::sqrt(high));
   }
   return trace;
 }
@@ -193,100 +244,178 @@ HUEWARP_ALWAYS_INLINE ValueTrace TraceOf(const PreRenderData &data, float v, Ram
 /// square lies within 3 * 2^-24 * (|L| + |U|) of the straight line between the stops; so between
 /// the ends it lies within twice that (2^-21 * (|L| + |U|)) of the two end values the reference
 /// computes, and the rounding to a level, monotone, gives one level for the whole interval.
-bool ConstantBetween(const PreRenderData &data, const ValueTrace &a, const ValueTrace &b,
-                     PF_Pixel8 &out) {
-  if (!a.position || a.position != b.position || !a.cycle || a.cycle != b.cycle) return false;
+/// Rounding a band's end to float and the level of its square root are monotone as well, so over
+/// both ends the band's lower end has the smaller of the two ends' own lower levels and its upper
+/// end the larger of their upper ones (and is finite where all four ends are): each trace rounds
+/// its own band once, and the interval has one level where all four levels are that one.
+HUEWARP_ALWAYS_INLINE bool ConstantBetween(const PreRenderData &data, const ValueTrace &a,
+                                           const ValueTrace &b, PF_Pixel8 &out) {
+  if (!a.pieces || !b.pieces || a.position != b.position || a.cycle != b.cycle) return false;
   const double tLow = std::min(a.t, b.t), tHigh = std::max(a.t, b.t);
   // The smooth-wrap blends and the second list belong to the two ends of the gradient.
   if (data.colorRamp->edgeBlend && (tLow < 0.02 || tHigh > 0.98)) return false;
   if (a.lower != b.lower || a.interpolated != b.interpolated) return false;
   out = {0, 0, 0, 0};
   if (!a.lower) return true;  // no stops: black
-  const float ColorStop::*channels[] = {&ColorStop::red, &ColorStop::green, &ColorStop::blue};
-  A_u_char levels[3];
+  if (!a.finite || !b.finite) return false;
   for (int k = 0; k < 3; ++k) {
-    float low = a.squared[k], high = a.squared[k];
-    if (a.interpolated) {
-      const double ends = std::fabs(static_cast<double>(a.lower->*channels[k])) +
-                          std::fabs(static_cast<double>(a.lower[1].*channels[k]));
-      // Twice the bound, so that rounding the bounds to float cannot move them inwards.
-      const double slack = 0x1p-20 * ends + 0x1p-126;
-      low = static_cast<float>(std::min(a.squared[k], b.squared[k]) - slack);
-      high = static_cast<float>(std::max(a.squared[k], b.squared[k]) + slack);
-    }
-    if (!std::isfinite(low) || !std::isfinite(high)) return false;
-    levels[k] = kernel::Quantized<A_u_char, 255>(std::sqrt(low));
-    if (levels[k] != kernel::Quantized<A_u_char, 255>(std::sqrt(high))) return false;
+    if ((a.low[k] ^ a.high[k]) | (a.low[k] ^ b.low[k]) | (a.low[k] ^ b.high[k])) return false;
   }
-  out = {0, levels[0], levels[1], levels[2]};
+  out = {0, a.low[0], a.low[1], a.low[2]};
   return true;
 }
 
 /// The same for the output alpha of an opaque input pixel, where that is the looked-up alpha
 /// rounded to a level (no square root, and the smooth-wrap blend of alphas lies below x = 0.02);
 /// only for an interval whose colour is proven constant.
-bool FullAlphaBetween(const PreRenderData &data, const ValueTrace &a, const ValueTrace &b,
-                      std::uint16_t &level) {
+HUEWARP_ALWAYS_INLINE bool FullAlphaBetween(const PreRenderData &data, const ValueTrace &a,
+                                            const ValueTrace &b, std::uint16_t &level) {
   if (data.alphaRamp->edgeBlend && static_cast<double>(std::min(a.x, b.x)) < 0.02) return false;
   if (a.alphaLower != b.alphaLower || a.alphaInterpolated != b.alphaInterpolated) return false;
-  float low = a.alpha, high = a.alpha;
-  if (a.alphaInterpolated) {
-    const double ends = std::fabs(static_cast<double>(a.alphaLower->alpha)) +
-                        std::fabs(static_cast<double>(a.alphaLower[1].alpha));
-    const double slack = 0x1p-20 * ends + 0x1p-126;
-    low = static_cast<float>(std::min(a.alpha, b.alpha) - slack);
-    high = static_cast<float>(std::max(a.alpha, b.alpha) + slack);
-  }
-  if (!std::isfinite(low) || !std::isfinite(high)) return false;
-  const float full = 255.0f * Depth8::kFactor;  // the input alpha 255 as the reference reads it
-  level = kernel::Quantized<A_u_char, 255>(low * full);
-  return level == kernel::Quantized<A_u_char, 255>(high * full);
+  if (!a.alphaFinite || !b.alphaFinite) return false;
+  level = a.alphaLow;
+  return a.alphaHigh == level && b.alphaLow == level && b.alphaHigh == level;
 }
 
 /// The colour of each bucket of input values, alpha 1 where it is not proven constant. Bucket b
-/// holds [b / buckets, (b + 1) / buckets) and is proven over [b / buckets, (b + 1) / buckets],
-/// so every bound is traced once; the last one holds 1 itself.
+/// holds [b / buckets, (b + 1) / buckets) and is proven over [b / buckets, (b + 1) / buckets];
+/// the last one holds 1 itself. A run of buckets is proven whole over its two bounds, which is
+/// what makes building cheap: tracing a bound costs about what sampling a pixel does, and most
+/// runs between two level changes of a smooth gradient are proven in one step. Where a run is
+/// not, it is cut where its two ends place the level changes (the computed values are nearly
+/// straight in the input value within one bracket), else in halves, down to single buckets; the
+/// cuts only choose what to prove, every claim is still ConstantBetween's.
 /// With a varying alpha ramp, `fullAlpha` gets the output alpha of opaque input pixels per bucket,
 /// or 256 where it is not proven.
+template <class Ops>
+class BucketFiller {
+ public:
+  BucketFiller(const PreRenderData &data, std::uint32_t buckets, RampIndex colors, RampIndex alphas,
+               PF_Pixel8 *rgb, std::uint16_t *fullAlpha)
+      : data_(data),
+        scale_(static_cast<float>(buckets)),
+        colors_(colors),
+        alphas_(alphas),
+        rgb_(rgb),
+        fullAlpha_(fullAlpha) {}
+
+  HUEWARP_ALWAYS_INLINE ValueTrace Trace(std::uint32_t bound) {
+    return TraceOf<Ops>(data_, static_cast<float>(bound) / scale_, colors_, alphas_, hints_);
+  }
+
+  /// Buckets [first, end) between the traced bounds `low` and `high`: from the low end, each run
+  /// up to the next level change whole, and the bucket of the change alone.
+  void Prove(std::uint32_t first, std::uint32_t end, ValueTrace low, const ValueTrace &high) {
+    while (!Fill(first, end, low, high)) {
+      const std::optional<std::uint32_t> cut = FirstCut(first, end, low, high);
+      if (!cut) {
+        const std::uint32_t middle = first + (end - first) / 2;
+        const ValueTrace trace = Trace(middle);
+        Prove(first, middle, low, trace);
+        first = middle;
+        low = trace;
+        continue;
+      }
+      if (*cut > first) {
+        const ValueTrace trace = Trace(*cut);
+        Prove(first, *cut, low, trace);
+        first = *cut;
+        low = trace;
+      }
+      if (first + 1 == end) {
+        Fill(first, end, low, high);
+        return;
+      }
+      const ValueTrace next = Trace(first + 1);
+      Fill(first, first + 1, low, next);
+      first += 1;
+      low = next;
+    }
+  }
+
+ private:
+  /// Fills buckets [first, end) where they are proven constant whole, or a single one either way.
+  bool Fill(std::uint32_t first, std::uint32_t end, const ValueTrace &low, const ValueTrace &high) {
+    PF_Pixel8 colour;
+    std::uint16_t alpha = 0;
+    const bool constant = ConstantBetween(data_, low, high, colour);
+    if (constant && (!fullAlpha_ || FullAlphaBetween(data_, low, high, alpha))) {
+      std::fill(rgb_ + first, rgb_ + end, colour);
+      if (fullAlpha_) std::fill(fullAlpha_ + first, fullAlpha_ + end, alpha);
+      return true;
+    }
+    if (end - first > 1) return false;
+    rgb_[first] = constant ? colour : PF_Pixel8{1, 0, 0, 0};
+    if (fullAlpha_) fullAlpha_[first] = 256;
+    return true;
+  }
+
+  /// The bucket of the first change from the low end of a run whose ends lie in one piece of the
+  /// position and of the cycle: the first entry of the gradient passed where the ends' brackets
+  /// differ, else the first rounding threshold passed by a value computed at the ends, taken as
+  /// straight between them (it nearly is, in one bracket). Nothing where the pieces differ.
+  std::optional<std::uint32_t> FirstCut(std::uint32_t first, std::uint32_t end, const ValueTrace &a,
+                                        const ValueTrace &b) const {
+    if (!a.pieces || !b.pieces || a.position != b.position || a.cycle != b.cycle) {
+      return std::nullopt;
+    }
+    double nearest = 2;  // as a fraction of the run
+    const auto at = [&](double from, double to, double threshold) {
+      if (to != from) nearest = std::min(nearest, (threshold - from) / (to - from));
+    };
+    // Going up, the next entry's position is passed first; going down, the bracket's own.
+    const auto entry = [&](const auto *lowerA, const auto *lowerB) {
+      at(a.x, b.x, (lowerA < lowerB ? lowerA + 1 : lowerA)->position);
+    };
+    const bool sameColour = a.lower == b.lower && a.interpolated == b.interpolated;
+    const bool sameAlpha =
+        !fullAlpha_ || (a.alphaLower == b.alphaLower && a.alphaInterpolated == b.alphaInterpolated);
+    if (!sameColour && a.lower && b.lower) entry(a.lower, b.lower);
+    if (!sameAlpha) entry(a.alphaLower, b.alphaLower);
+    if (sameColour && sameAlpha) {
+      // Level L begins at (L - 1/2) / 255 after the square root for a colour, and at
+      // (L - 1/2) / 255 for the alpha; going up the next level's is passed first, going down the
+      // current one's.
+      for (int k = 0; k < 3 && a.lower && a.interpolated; ++k) {
+        const bool up = b.squared[k] > a.squared[k];
+        const double root =
+            ((up ? std::min(a.low[k], b.low[k]) + 1 : std::max(a.high[k], b.high[k])) - 0.5) /
+            255.0;
+        at(a.squared[k], b.squared[k], root * root);
+      }
+      if (fullAlpha_ && a.alphaInterpolated) {
+        const bool up = b.alpha > a.alpha;
+        const int level =
+            up ? std::min(a.alphaLow, b.alphaLow) + 1 : std::max(a.alphaHigh, b.alphaHigh);
+        at(a.alpha, b.alpha, (level - 0.5) / 255.0 / (255.0f * Depth8::kFactor));
+      }
+    }
+    if (!(nearest < 1)) return std::nullopt;
+    const double bucket = std::floor(nearest * (end - first));
+    return first + static_cast<std::uint32_t>(bucket > 0 ? bucket : 0.0);
+  }
+
+  const PreRenderData &data_;
+  float scale_;
+  RampIndex colors_, alphas_;
+  Hints hints_;
+  PF_Pixel8 *rgb_;
+  std::uint16_t *fullAlpha_;
+};
+
 template <class Ops>
 HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t buckets,
                                        RampIndex colors, RampIndex alphas, PF_Pixel8 *rgb,
                                        std::uint16_t *fullAlpha) {
-  const float scale = static_cast<float>(buckets);
-  const auto fill = [&](std::uint32_t b, const ValueTrace &low, const ValueTrace &high) {
-    const bool constant = ConstantBetween(data, low, high, rgb[b]);
-    if (!constant) rgb[b] = {1, 0, 0, 0};
-    if (fullAlpha && !(constant && FullAlphaBetween(data, low, high, fullAlpha[b]))) {
-      fullAlpha[b] = 256;
-    }
-  };
-  // Four buckets at a time first: what holds over the four holds over each, and most groups of a
-  // smooth gradient are proven whole, which saves tracing their inner bounds.
-  constexpr std::uint32_t kGroup = 4;
-  ValueTrace low = TraceOf<Ops>(data, 0.0f, colors, alphas);
+  constexpr std::uint32_t kGroup = 256;  // the fewest buckets are 2^12
+  BucketFiller<Ops> filler(data, buckets, colors, alphas, rgb, fullAlpha);
+  ValueTrace low = filler.Trace(0);
   for (std::uint32_t g = 0; g < buckets; g += kGroup) {
-    const ValueTrace high =
-        TraceOf<Ops>(data, static_cast<float>(g + kGroup) / scale, colors, alphas);
-    PF_Pixel8 colour;
-    std::uint16_t alpha = 0;
-    if (ConstantBetween(data, low, high, colour) &&
-        (!fullAlpha || FullAlphaBetween(data, low, high, alpha))) {
-      std::fill(rgb + g, rgb + g + kGroup, colour);
-      if (fullAlpha) std::fill(fullAlpha + g, fullAlpha + g + kGroup, alpha);
-    } else {
-      ValueTrace from = low;
-      for (std::uint32_t b = g; b < g + kGroup; ++b) {
-        const ValueTrace to =
-            b + 1 < g + kGroup
-                ? TraceOf<Ops>(data, static_cast<float>(b + 1) / scale, colors, alphas)
-                : high;
-        fill(b, from, to);
-        from = to;
-      }
-    }
+    const ValueTrace high = filler.Trace(g + kGroup);
+    filler.Prove(g, g + kGroup, low, high);
     low = high;
   }
-  fill(buckets, low, low);
+  filler.Prove(buckets, buckets + 1, low, low);
 }
 
 void FillBucketsSoftware(const PreRenderData &data, std::uint32_t buckets, RampIndex colors,

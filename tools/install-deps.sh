@@ -16,6 +16,8 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   # The README's photograph (scikit-image's sample "coffee", CC0)
   python3-skimage
+  # Camera footage for the frame tests and benchmark (vtest.avi among OpenCV's sample data)
+  opencv-doc
   # Every gradient GIMP and GMT ship, which the gradient tests import
   gimp-data gmt-common
   # The Windows module and its tests under wine

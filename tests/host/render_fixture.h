@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "AE_GeneralPlug.h"
@@ -48,6 +50,18 @@ struct Look {
   std::vector<TestHandle> alphas = {{0, 100}, {25, 100}, {50, 100}, {75, 100}, {100, 100}};
 };
 inline void PrintTo(const Look &look, std::ostream *os) { *os << look.name; }
+
+/// A heavy look: 37 stops at irregular places, 12 alpha handles, the gradient cycled 2.37 times.
+inline Look Look37(const char *name, std::uint16_t range) {
+  Look look{.name = name, .input_range = range, .cycle_scale = 2.37, .stops = {}, .alphas = {}};
+  for (int n = 0; n < 37; ++n) {
+    const double at = 100.0 * n / 36 + (n % 3 == 1 ? 1.1 : 0);
+    look.stops.push_back({std::min(at, 100.0), (n * 37 % 101) / 100.0f, (n * 53 % 97) / 96.0f,
+                          (n * 11 % 31) / 30.0f});
+  }
+  for (int n = 0; n < 12; ++n) look.alphas.push_back({100.0 * n / 11, 40.0 + (n * 29 % 61)});
+  return look;
+}
 
 /// The look's "Input Range Offset" as the parameter holds it.
 inline PF_Fixed OffsetOf(const Look &look) {
@@ -151,6 +165,30 @@ inline host::World TestPicture(int width, int height, host::Depth depth, int pad
   }
   return world;
 }
+
+#if !defined(_WIN32)
+/// Camera footage: a street scene of 795 frames of 768x576 from Debian's opencv-doc.
+inline const char *const kStreetMovie = "/usr/share/doc/opencv-doc/examples/data/vtest.avi";
+
+/// Frame `index` of a movie as 8-bit RGBA rows at `width` x `height`, decoded and scaled by the
+/// ffmpeg program; empty where it cannot be read.
+inline std::vector<std::uint8_t> MovieFrame(const std::string &path, int index, int width,
+                                            int height) {
+  const std::string command = "ffmpeg -v error -i '" + path + "' -vf 'select=eq(n\\," +
+                              std::to_string(index) + "),scale=" + std::to_string(width) + ":" +
+                              std::to_string(height) +
+                              "' -frames:v 1 -f rawvideo -pix_fmt rgba - 2>/dev/null";
+  std::vector<std::uint8_t> rgba;
+  FILE *pipe = popen(command.c_str(), "r");
+  if (!pipe) return rgba;
+  std::uint8_t buffer[1 << 16];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    rgba.insert(rgba.end(), buffer, buffer + n);
+  }
+  if (pclose(pipe) != 0 || rgba.size() != std::size_t{4} * width * height) rgba.clear();
+  return rgba;
+}
+#endif
 
 /// Maps every pixel of `input` with the core, as the effect must, into a world of the same shape.
 inline host::World ExpectedFrame(const Look &look, const host::World &input) {

@@ -1,6 +1,6 @@
 // Frames rendered through the host at 8, 16 and 32 bits equal the core's own pixels, bit for
-// bit, for every family of parameters; hidden and unused slots, full blend, unknown formats,
-// keyframes, and many frames on many threads.
+// bit, for every family of parameters and on a frame of camera footage; hidden and unused slots,
+// full blend, unknown formats, keyframes, and many frames on many threads.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -60,13 +60,45 @@ const Look kLooks[] = {
     Look{.name = "BlendFullCopies", .blend = 99.95},
 };
 
+enum class Size { kSmall, kLarge, kMovie };
+
 struct RenderCase {
   Look look;
   Depth depth;
-  bool large;  // enough pixels for the effect to build its per-level tables at 8 and 16 bits
+  Size size;  // large: enough pixels for the per-level tables at 8 and 16 bits
 };
-void PrintTo(const RenderCase &c, std::ostream *os) {
-  *os << c.look.name << " at " << static_cast<int>(c.depth) << (c.large ? ", large" : "");
+std::string NameOf(const RenderCase &c) {
+  const char *sizes[] = {"", "_large", "_movie"};
+  return std::string(c.look.name) + "_" + std::to_string(static_cast<int>(c.depth)) +
+         sizes[static_cast<int>(c.size)];
+}
+void PrintTo(const RenderCase &c, std::ostream *os) { *os << NameOf(c); }
+
+// Enough pixels for the value buckets of a heavy look.
+constexpr int kMovieWidth = 1024, kMovieHeight = 768;
+
+World Input(const RenderCase &c) {
+  if (c.size != Size::kMovie) {
+    return c.size == Size::kLarge ? TestPicture(320, 208, c.depth, 12)
+                                  : TestPicture(23, 17, c.depth, 12);
+  }
+  World world(kMovieWidth, kMovieHeight, c.depth, 12);
+#if !defined(_WIN32)
+  static const std::vector<std::uint8_t> rgba =
+      MovieFrame(kStreetMovie, 100, kMovieWidth, kMovieHeight);
+  if (rgba.empty()) {
+    ADD_FAILURE() << "cannot decode frame 100 of " << kStreetMovie
+                  << " (Debian's opencv-doc; tools/install-deps.sh installs it)";
+    return world;
+  }
+  for (int y = 0; y < kMovieHeight; ++y) {
+    for (int x = 0; x < kMovieWidth; ++x) {
+      const std::uint8_t *p = &rgba[(std::size_t{kMovieWidth} * y + x) * 4];
+      world.SetFloat(x, y, {1.0f, p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f});
+    }
+  }
+#endif
+  return world;
 }
 
 class RenderMatchesCore : public ::testing::TestWithParam<RenderCase> {};
@@ -74,9 +106,8 @@ class RenderMatchesCore : public ::testing::TestWithParam<RenderCase> {};
 TEST_P(RenderMatchesCore, BitForBit) {
   SetUpInstance s = MakeInstance();
   ApplyLook(*s.instance, GetParam().look);
-  const int width = GetParam().large ? 320 : 23, height = GetParam().large ? 208 : 17;
-  const World input = TestPicture(width, height, GetParam().depth, 12);
-  World output(width, height, GetParam().depth, 12);
+  const World input = Input(GetParam());
+  World output(input.width(), input.height(), GetParam().depth, 12);
   const host::FrameResult r = Render(s, input, output);
   ASSERT_EQ(r.err, 0);
   EXPECT_TRUE(r.record_deleted);
@@ -87,18 +118,23 @@ std::vector<RenderCase> AllCases() {
   std::vector<RenderCase> cases;
   for (const Look &look : kLooks) {
     for (Depth depth : {Depth::k8, Depth::k16, Depth::k32}) {
-      for (bool large : {false, true}) cases.push_back({look, depth, large});
+      for (Size size : {Size::kSmall, Size::kLarge}) cases.push_back({look, depth, size});
     }
   }
+#if !defined(_WIN32)
+  Look blended = Look37("IntensityHeavyCompositeBlend", kInputIntensity);
+  blended.composite = true;
+  blended.blend = 50;
+  for (const Look &look : {Look37("IntensityHeavy", kInputIntensity), Look37("HueHeavy", kInputHue),
+                           Look37("SaturationHeavy", kInputSaturation), blended}) {
+    for (Depth depth : {Depth::k8, Depth::k16}) cases.push_back({look, depth, Size::kMovie});
+  }
+#endif
   return cases;
 }
 
 INSTANTIATE_TEST_SUITE_P(Looks, RenderMatchesCore, ::testing::ValuesIn(AllCases()),
-                         [](const auto &info) {
-                           return std::string(info.param.look.name) + "_" +
-                                  std::to_string(static_cast<int>(info.param.depth)) +
-                                  (info.param.large ? "_large" : "");
-                         });
+                         [](const auto &info) { return NameOf(info.param); });
 
 TEST(RenderSlots, HiddenAndUnusedSlotsContributeNothingAndOrderDoesNotMatter) {
   SetUpInstance s = MakeInstance();
