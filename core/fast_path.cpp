@@ -156,7 +156,6 @@ struct ValueTrace {
   const AlphaHandle *alphaLower = nullptr;
   A_u_char low[3] = {}, high[3] = {};
   A_u_char alphaLow = 0, alphaHigh = 0;
-  float alphaBand[2] = {};           // the looked-up alpha's band
   float squared[3] = {}, alpha = 0;  // what the reference computed, to place the cuts
 };
 
@@ -218,8 +217,6 @@ HUEWARP_ALWAYS_INLINE ValueTrace TraceOf(const PreRenderData &data, float v, Ram
     Band(trace.alpha, at.upper, lowerEnd, upperEnd, low, high);
     const float full = 255.0f * Depth8::kFactor;  // the input alpha 255 as the reference reads it
     trace.alphaFinite = std::isfinite(low) && std::isfinite(high);
-    trace.alphaBand[0] = low;
-    trace.alphaBand[1] = high;
     trace.alphaLow = kernel::Quantized<A_u_char, 255>(low * full);
     trace.alphaHigh = kernel::Quantized<A_u_char, 255>(high * full);
   }
@@ -280,31 +277,6 @@ HUEWARP_ALWAYS_INLINE bool FullAlphaBetween(const PreRenderData &data, const Val
   return a.alphaHigh == level && b.alphaLow == level && b.alphaHigh == level;
 }
 
-/// Bounds on the looked-up alpha of every value between two traced ones, as multiples of 2^-15
-/// rounded outwards (low in the low half): any input alpha maps both to one output level exactly
-/// when it maps every alpha between them there, the product and the rounding being monotone.
-/// Nothing where the interval is not in one bracket of the alpha ramp, or the bounds leave 0..2.
-std::optional<std::uint32_t> AlphaBoundsBetween(const PreRenderData &data, const ValueTrace &a,
-                                                const ValueTrace &b) {
-  if (data.alphaRamp->edgeBlend && static_cast<double>(std::min(a.x, b.x)) < 0.02) return {};
-  if (a.alphaLower != b.alphaLower || a.alphaInterpolated != b.alphaInterpolated) return {};
-  if (!a.alphaFinite || !b.alphaFinite) return {};
-  const double low = std::floor(std::min(a.alphaBand[0], b.alphaBand[0]) * 32768.0);
-  const double high = std::ceil(std::max(a.alphaBand[1], b.alphaBand[1]) * 32768.0);
-  if (!(low >= 0 && high <= 65535)) return {};
-  return static_cast<std::uint32_t>(low) | static_cast<std::uint32_t>(high) << 16;
-}
-
-/// Where a bucket's alpha is not proven: the bounds that never give one level.
-constexpr std::uint32_t kNoAlphaBounds = 0x0000FFFF;
-
-/// What the buckets keep of the output alpha with a varying alpha ramp: the level of opaque input
-/// pixels (256 where not proven), and AlphaBoundsBetween for the others.
-struct BucketAlphas {
-  std::uint16_t *full = nullptr;
-  std::uint32_t *bounds = nullptr;
-};
-
 /// The colour of each bucket of input values, alpha 1 where it is not proven constant. Bucket b
 /// holds [b / buckets, (b + 1) / buckets) and is proven over [b / buckets, (b + 1) / buckets];
 /// the last one holds 1 itself. A run of buckets is proven whole over its two bounds, which is
@@ -313,19 +285,19 @@ struct BucketAlphas {
 /// not, it is cut where its two ends place the level changes (the computed values are nearly
 /// straight in the input value within one bracket), else in halves, down to single buckets; the
 /// cuts only choose what to prove, every claim is still ConstantBetween's.
-/// With a varying alpha ramp, `alphas` gets what BucketAlphas holds per bucket.
+/// With a varying alpha ramp, `fullAlpha` gets the output alpha of opaque input pixels per bucket,
+/// or 256 where it is not proven.
 template <class Ops>
 class BucketFiller {
  public:
   BucketFiller(const PreRenderData &data, std::uint32_t buckets, RampIndex colors, RampIndex alphas,
-               PF_Pixel8 *rgb, BucketAlphas alphaOut)
+               PF_Pixel8 *rgb, std::uint16_t *fullAlpha)
       : data_(data),
         scale_(static_cast<float>(buckets)),
         colors_(colors),
         alphas_(alphas),
         rgb_(rgb),
-        fullAlpha_(alphaOut.full),
-        alphaBounds_(alphaOut.bounds) {}
+        fullAlpha_(fullAlpha) {}
 
   HUEWARP_ALWAYS_INLINE ValueTrace Trace(std::uint32_t bound) {
     return TraceOf<Ops>(data_, static_cast<float>(bound) / scale_, colors_, alphas_, hints_);
@@ -369,20 +341,12 @@ class BucketFiller {
     const bool constant = ConstantBetween(data_, low, high, colour);
     if (constant && (!fullAlpha_ || FullAlphaBetween(data_, low, high, alpha))) {
       std::fill(rgb_ + first, rgb_ + end, colour);
-      if (fullAlpha_) {
-        std::fill(fullAlpha_ + first, fullAlpha_ + end, alpha);
-        std::fill(alphaBounds_ + first, alphaBounds_ + end,
-                  AlphaBoundsBetween(data_, low, high).value_or(kNoAlphaBounds));
-      }
+      if (fullAlpha_) std::fill(fullAlpha_ + first, fullAlpha_ + end, alpha);
       return true;
     }
     if (end - first > 1) return false;
     rgb_[first] = constant ? colour : PF_Pixel8{1, 0, 0, 0};
-    if (fullAlpha_) {
-      fullAlpha_[first] = 256;
-      alphaBounds_[first] =
-          constant ? AlphaBoundsBetween(data_, low, high).value_or(kNoAlphaBounds) : kNoAlphaBounds;
-    }
+    if (fullAlpha_) fullAlpha_[first] = 256;
     return true;
   }
 
@@ -437,15 +401,14 @@ class BucketFiller {
   Hints hints_;
   PF_Pixel8 *rgb_;
   std::uint16_t *fullAlpha_;
-  std::uint32_t *alphaBounds_;
 };
 
 template <class Ops>
 HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t buckets,
                                        RampIndex colors, RampIndex alphas, PF_Pixel8 *rgb,
-                                       BucketAlphas alphaOut) {
+                                       std::uint16_t *fullAlpha) {
   constexpr std::uint32_t kGroup = 256;  // the fewest buckets are 2^12
-  BucketFiller<Ops> filler(data, buckets, colors, alphas, rgb, alphaOut);
+  BucketFiller<Ops> filler(data, buckets, colors, alphas, rgb, fullAlpha);
   ValueTrace low = filler.Trace(0);
   for (std::uint32_t g = 0; g < buckets; g += kGroup) {
     const ValueTrace high = filler.Trace(g + kGroup);
@@ -456,16 +419,16 @@ HUEWARP_ALWAYS_INLINE void FillBuckets(const PreRenderData &data, std::uint32_t 
 }
 
 void FillBucketsSoftware(const PreRenderData &data, std::uint32_t buckets, RampIndex colors,
-                         RampIndex alphas, PF_Pixel8 *rgb, BucketAlphas alphaOut) {
-  FillBuckets<SoftwareFma>(data, buckets, colors, alphas, rgb, alphaOut);
+                         RampIndex alphas, PF_Pixel8 *rgb, std::uint16_t *fullAlpha) {
+  FillBuckets<SoftwareFma>(data, buckets, colors, alphas, rgb, fullAlpha);
 }
 
 #if defined(HUEWARP_HAS_FMA_TARGET)
 __attribute__((target("fma"))) void FillBucketsHardware(const PreRenderData &data,
                                                         std::uint32_t buckets, RampIndex colors,
                                                         RampIndex alphas, PF_Pixel8 *rgb,
-                                                        BucketAlphas alphaOut) {
-  FillBuckets<kernel::HardwareFma>(data, buckets, colors, alphas, rgb, alphaOut);
+                                                        std::uint16_t *fullAlpha) {
+  FillBuckets<kernel::HardwareFma>(data, buckets, colors, alphas, rgb, fullAlpha);
 }
 #endif
 
@@ -501,15 +464,13 @@ struct Table {
   std::unique_ptr<Channel[]> alphaOut;   // output, opaque: per input alpha level, what is written
   std::unique_ptr<float[]> alphaLooked;  // output, other alpha ramps: per key
   std::unique_ptr<Looked[]> looked;      // looked
-  std::unique_ptr<std::uint16_t[]> fullAlpha;    // buckets, other alpha ramps: of input alpha 255
-  std::unique_ptr<std::uint32_t[]> alphaBounds;  // and of the other input alphas
+  std::unique_ptr<std::uint16_t[]> fullAlpha;  // buckets, other alpha ramps: of input alpha 255
 
   std::size_t Bytes() const {
     const std::size_t n = entries;
     return (rgb ? n * sizeof(Pixel) : 0) + (alphaOut ? Depth::kLevels * sizeof(Channel) : 0) +
            (alphaLooked ? n * sizeof(float) : 0) + (looked ? n * sizeof(Looked) : 0) +
-           (fullAlpha ? n * sizeof(std::uint16_t) : 0) +
-           (alphaBounds ? n * sizeof(std::uint32_t) : 0);
+           (fullAlpha ? n * sizeof(std::uint16_t) : 0);
   }
 
   // Each key is mapped exactly as its representative pixel: every pixel of that key has the same
@@ -566,17 +527,14 @@ struct Table {
       BuildAlphaOut();
     } else {
       fullAlpha = Allocate<std::uint16_t>(entries);
-      alphaBounds = Allocate<std::uint32_t>(entries);
     }
 #if defined(HUEWARP_HAS_FMA_TARGET)
     if (hardwareFma) {
-      return FillBucketsHardware(data, buckets, colors, alphas, rgb.get(),
-                                 {fullAlpha.get(), alphaBounds.get()});
+      return FillBucketsHardware(data, buckets, colors, alphas, rgb.get(), fullAlpha.get());
     }
 #endif
     (void)hardwareFma;
-    FillBucketsSoftware(data, buckets, colors, alphas, rgb.get(),
-                        {fullAlpha.get(), alphaBounds.get()});
+    FillBucketsSoftware(data, buckets, colors, alphas, rgb.get(), fullAlpha.get());
   }
 };
 
@@ -756,19 +714,6 @@ HUEWARP_ALWAYS_INLINE PF_Err Sampling(void *refcon, Pixel *in, Pixel *out) {
   return PF_Err_NONE;
 }
 
-/// The output alpha of an input alpha level for every looked-up alpha within the bounds, where
-/// both bounds give it (see AlphaBoundsBetween), computed as the reference computes it.
-HUEWARP_ALWAYS_INLINE std::optional<A_u_char> BoundedAlpha(std::uint32_t bounds, A_u_char level) {
-  const float in = level * Depth8::kFactor;
-  const auto out = [&](std::uint32_t multiple) {
-    const float looked = static_cast<float>(multiple) * 0x1p-15f;  // exact
-    return kernel::RoundedWithoutBranches<A_u_char, 255>(looked * in * 255.0f);
-  };
-  const A_u_char low = out(bounds & 0xFFFF);
-  if (low != out(bounds >> 16)) return std::nullopt;
-  return low;
-}
-
 // The input value read once: a proven bucket gives the colour, its alpha comes from the input alpha
 // or the alpha ramp; other values are sampled whole.
 template <class Ops>
@@ -791,8 +736,6 @@ HUEWARP_ALWAYS_INLINE PF_Err ValueBuckets(void *refcon, PF_Pixel8 *in, PF_Pixel8
         alpha = static_cast<A_u_char>(table.fullAlpha[bucket]);
       } else if (p.alpha == 0) {
         alpha = 0;  // whatever the looked-up alpha, its product with 0 rounds to 0
-      } else if (const auto level = BoundedAlpha(table.alphaBounds[bucket], p.alpha)) {
-        alpha = *level;
       } else {
         const float t = kernel::GradientPosition<true>(data, v);
         const float a = kernel::SampleAlphaWith<Ops, true>(*data.alphaRamp, t, data.cycleScale,
