@@ -11,7 +11,19 @@ import json
 import re
 import sys
 
-PICTURES = ("noise", "photo", "movie")
+# How README names the bench's looks; * marks the 37 stops, 12 handles and Cycle Scale 2.37.
+NAMES = {
+    "default": 'default ("Min RGB", 5 stops)',
+    "stops100": "100 stops, discrete",
+    "intensity": '"Intensity" *',
+    "hue": '"Hue" *',
+    "saturation": '"Saturation" *',
+    "magenta": '"Magenta" *',
+    "maxcmyk": '"Max CMYK" *',
+    "intensity-composite-blend": '"Intensity" *, composite, blend 50',
+    "wrap-bounce-725": "smooth wrap, Bounce, 725° *",
+    "intensity-5-stops": '"Intensity", 5 stops, opaque',
+}
 
 
 def parse(path):
@@ -50,7 +62,7 @@ def main(path):
             two = get(("Effect", depth, look, 1, 2))
             build = get(("Build", depth, look))
             photo = ms[1]
-            print(f"| {labels[look]} | {depth} | "
+            print(f"| {NAMES.get(labels[look], labels[look])} | {depth} | "
                   + " | ".join(cell(m) for m in ms) + " | "
                   + " | ".join(cell(r, 1, "x") for r in ratio) + " | "
                   + cell(ref / photo if ref and photo else None, 1, "x") + " | "
