@@ -81,8 +81,6 @@ struct HardwareFma {
     return _mm_movemask_ps(_mm_cmpunord_ps(r, r)) == 0 ? r : SoftwareFmaCall(a, b, c);
   }
 };
-#define HUEWARP_HAS_FMA_TARGET 1
-#endif
 
 /// The instruction alone, for operands that cannot make a NaN: the input value of an integer
 /// pixel, whose channels are numbers of at most 2, takes no check and keeps no call.
@@ -96,6 +94,9 @@ struct HardwareFmaOfNumbers {
     return c;
   }
 };
+
+#define HUEWARP_HAS_FMA_TARGET 1
+#endif
 
 /// Where a bracket search may start, per bucket of the positions between a list's first and last
 /// entries: a lower bound on the bracket of every value in the bucket, so a short forward scan
