@@ -203,7 +203,8 @@ HUEWARP_ALWAYS_INLINE ColorAt FindColor(const ColorRamp &ramp, float t, float cy
 
 #if defined(HUEWARP_HAS_FMA_TARGET)
 /// What SampleColorWith computes, with a stop's position and three channels in the lanes of one
-/// register: each lane is the scalar code's own operation; the colour is in lanes 1 to 3.
+/// register: each lane is the scalar code's own operation; the colour is in lanes 1 to 3. The
+/// fast sampling takes this form, which Mapped carries on to the output pixel.
 template <class Ops>
 HUEWARP_ALWAYS_INLINE __m128 SampleColorPacked(const ColorRamp &ramp, float t, float cycleScale,
                                                RampIndex index) {
@@ -229,13 +230,6 @@ HUEWARP_ALWAYS_INLINE __m128 SampleColorPacked(const ColorRamp &ramp, float t, f
 template <class Ops, bool kFast>
 HUEWARP_ALWAYS_INLINE Rgb SampleColorWith(const ColorRamp &ramp, float t, float cycleScale,
                                           RampIndex index) {
-#if defined(HUEWARP_HAS_FMA_TARGET)
-  if constexpr (kFast && Ops::kPacked) {
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, SampleColorPacked<Ops>(ramp, t, cycleScale, index));
-    return {lanes[1], lanes[2], lanes[3]};
-  }
-#endif
   const ColorAt found = FindColor<kFast>(ramp, t, cycleScale, index);
   if (found.stops == nullptr) {
     return {0.0f, 0.0f, 0.0f};
